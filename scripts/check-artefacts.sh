@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Checks the shipped i686 artefacts: PE32 (not PE32+), GUI subsystem, and
+# prints the DLLs each one imports.
+set -euo pipefail
+dir="${1:?build/win32 directory}"
+objdump=i686-w64-mingw32-objdump
+status=0
+check() {  # file, expected subsystem
+  local f="$1" want="$2"
+  local hdr; hdr="$($objdump -p "$f")"
+  local magic; magic="$(awk '/^Magic/ {print $2}' <<<"$hdr")"
+  local subsys; subsys="$(awk '/^Subsystem/ {print $2}' <<<"$hdr")"
+  echo "$(basename "$f"): magic $magic, subsystem $subsys"
+  [ "$magic" = "010b" ] || { echo "  FAIL: not PE32"; status=1; }
+  [ "$subsys" = "$want" ] || { echo "  FAIL: subsystem $subsys, expected $want"; status=1; }
+  echo "  imports:"
+  awk '/DLL Name:/ {print "    " $3}' <<<"$hdr" | sort -u
+  if grep -q 'DLL Name: \(libgcc\|libstdc\|libwinpthread\)' <<<"$hdr"; then
+    echo "  FAIL: imports a runtime DLL"; status=1
+  fi
+}
+check "$dir/src/app/RemedoTessaroModernHubrelayServiceUninstalled.exe" 00000002
+exit $status

@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Installs what building and testing the tool needs on Debian 12. Idempotent;
+# runs as root or through sudo. Never installs wine32: the 32-bit loader cannot
+# run here, and the Windows-side tests use the x86_64 build under wine64.
+set -euo pipefail
+
+if [ "$(id -u)" -ne 0 ]; then
+  exec sudo -E "$0" "$@"
+fi
+
+packages=(
+  cmake make g++ googletest libgtest-dev
+  g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
+  wine wine64
+  # what libwine recommends, named here because recommends would also pull wine32
+  libxrender1 libxrandr2 libxcursor1 libxi6 libxinerama1 libxcomposite1 libxfixes3 libxxf86vm1
+  libgnutls30 libdbus-1-3 fonts-wine fonts-liberation
+  xvfb xdotool imagemagick x11-utils
+  locales fonts-wqy-microhei fonts-wqy-zenhei
+  python3-pil file
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
+done
+if [ "${#missing[@]}" -gt 0 ]; then
+  echo "setup: installing ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+# Wine must see code page 936 as the ANSI code page, which it derives from LANG.
+if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf-\?8$'; then
+  sed -i 's/^# *\(zh_CN.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+  grep -q '^zh_CN.UTF-8 UTF-8' /etc/locale.gen || echo 'zh_CN.UTF-8 UTF-8' >> /etc/locale.gen
+  locale-gen >/dev/null
+fi
+echo "setup: done"

@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# The one test command: installs what is missing, builds the three trees,
+# prepares the Wine test prefix and runs every test through ctest.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+build="${HR_BUILD_ROOT:-$root/build}"
+"$root/scripts/setup.sh"
+"$root/scripts/build.sh"
+"$root/scripts/make-prefix.sh"
+
+# One virtual display for every Wine-side test; GUI tests take screenshots of it.
+display_num=$((90 + RANDOM % 100))
+Xvfb ":$display_num" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb_pid=$!
+export DISPLAY=":$display_num"
+export WINEPREFIX="$build/wineprefix"
+cleanup() {
+  WINEPREFIX="$build/wineprefix" wineserver -k >/dev/null 2>&1 || true
+  kill "$xvfb_pid" >/dev/null 2>&1 || true
+}
+trap cleanup EXIT
+sleep 1
+
+cd "$build/host"
+ctest --output-on-failure --timeout 600 "$@"

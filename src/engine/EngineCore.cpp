@@ -1,0 +1,1 @@
+// Portable decisions of the uninstall engine live here.
