@@ -52,13 +52,36 @@ private:
     HANDLE m_h = nullptr;
 };
 
-void AppendAnsiChunk(const char* bytes, std::wstring& output) {
-    const int len = static_cast<int>(std::strlen(bytes));
-    if (len == 0) return;
-    const int wlen = MultiByteToWideChar(CP_THREAD_ACP, 0, bytes, len, nullptr, 0);
+// Number of leading bytes of `bytes` that form whole characters of the
+// thread's ANSI code page: a lead byte of a double-byte character at the very
+// end is left for the next chunk.
+size_t WholeCharacters(const std::string& bytes) {
+    CPINFO info;
+    if (!GetCPInfo(CP_THREAD_ACP, &info) || info.MaxCharSize < 2) return bytes.size();
+    auto isLead = [&info](unsigned char b) {
+        for (int i = 0; i + 1 < MAX_LEADBYTES && info.LeadByte[i]; i += 2)
+            if (b >= info.LeadByte[i] && b <= info.LeadByte[i + 1]) return true;
+        return false;
+    };
+    size_t i = 0;
+    while (i < bytes.size()) {
+        if (isLead(static_cast<unsigned char>(bytes[i]))) {
+            if (i + 1 >= bytes.size()) return i;
+            i += 2;
+        } else {
+            ++i;
+        }
+    }
+    return bytes.size();
+}
+
+void AppendAnsi(const std::string& bytes, std::wstring& output) {
+    if (bytes.empty()) return;
+    const int len = static_cast<int>(bytes.size());
+    const int wlen = MultiByteToWideChar(CP_THREAD_ACP, 0, bytes.data(), len, nullptr, 0);
     if (wlen <= 0) return;
     std::wstring chunk(static_cast<size_t>(wlen), L'\0');
-    MultiByteToWideChar(CP_THREAD_ACP, 0, bytes, len, &chunk[0], wlen);
+    MultiByteToWideChar(CP_THREAD_ACP, 0, bytes.data(), len, &chunk[0], wlen);
     output += chunk;
 }
 
@@ -129,14 +152,21 @@ int RunCommand(std::wstring command, std::wstring& output) {
     // Our copy of the write end must go, or the read end never reports the end.
     writeEnd.reset();
 
+    // Each chunk is converted as it arrives; only a double-byte character cut
+    // in two by the pipe is held back, so that it is not garbled.
     char buffer[kReadBufferSize];
+    std::string pending;
     for (;;) {
         std::memset(buffer, 0, sizeof(buffer));
         DWORD got = 0;
         if (!ReadFile(readEnd.get(), buffer, kReadRequest, &got, nullptr)) break;
-        AppendAnsiChunk(buffer, output);
+        pending.append(buffer, std::strlen(buffer));  // a zero byte ends the chunk's text
+        const size_t whole = WholeCharacters(pending);
+        AppendAnsi(pending.substr(0, whole), output);
+        pending.erase(0, whole);
         Sleep(kPauseAfterChunkMs);
     }
+    AppendAnsi(pending, output);
     readEnd.reset();
 
     WaitForSingleObject(pi.hProcess, INFINITE);

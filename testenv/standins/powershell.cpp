@@ -1,0 +1,165 @@
+// Stand-in for the two PowerShell commands the tool runs. The service query
+// asks Wine's real service control manager; the WMI query prints the recovery
+// configuration with a caption a test can set (STANDIN_OS_CAPTION).
+#include "Console.h"
+
+#include <shellapi.h>
+
+#include <vector>
+
+using standin::Env;
+using standin::Err;
+using standin::Lower;
+using standin::Out;
+
+namespace {
+
+std::wstring Pad(const std::wstring& name, size_t width) {
+    std::wstring s = name;
+    while (s.size() < width) s += L' ';
+    return s;
+}
+
+const wchar_t* StatusName(DWORD state) {
+    switch (state) {
+    case SERVICE_STOPPED: return L"Stopped";
+    case SERVICE_START_PENDING: return L"StartPending";
+    case SERVICE_STOP_PENDING: return L"StopPending";
+    case SERVICE_RUNNING: return L"Running";
+    case SERVICE_CONTINUE_PENDING: return L"ContinuePending";
+    case SERVICE_PAUSE_PENDING: return L"PausePending";
+    case SERVICE_PAUSED: return L"Paused";
+    default: return L"Stopped";
+    }
+}
+
+int GetService(const std::wstring& name, const std::wstring& commandText) {
+    SC_HANDLE scm = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
+    SC_HANDLE svc = scm ? OpenServiceW(scm, name.c_str(), SERVICE_QUERY_STATUS | SERVICE_QUERY_CONFIG)
+                        : nullptr;
+    if (!svc) {
+        if (scm) CloseServiceHandle(scm);
+        std::wstring squiggle(commandText.size(), L'~');
+        Err(L"get-service : 找不到任何服务名称为“" + name + L"”的服务。\r\n"
+            L"所在位置 行:1 字符: 1\r\n"
+            L"+ " + commandText + L"\r\n"
+            L"+ " + squiggle + L"\r\n"
+            L"    + CategoryInfo          : ObjectNotFound: (" + name +
+            L":String) [Get-Service], ServiceCommandException\r\n"
+            L"    + FullyQualifiedErrorId : NoServiceFoundForGivenName,Microsoft.PowerShell.Commands.GetServiceCommand\r\n"
+            L" \r\n");
+        return 1;
+    }
+    SERVICE_STATUS status = {};
+    QueryServiceStatus(svc, &status);
+    std::vector<BYTE> buf(8192);
+    DWORD needed = 0;
+    std::wstring display = name;
+    auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGW*>(buf.data());
+    if (QueryServiceConfigW(svc, config, static_cast<DWORD>(buf.size()), &needed) &&
+        config->lpDisplayName && *config->lpDisplayName)
+        display = config->lpDisplayName;
+    CloseServiceHandle(svc);
+    CloseServiceHandle(scm);
+
+    const bool canStop = (status.dwControlsAccepted & SERVICE_ACCEPT_STOP) != 0;
+    const bool canShutdown = (status.dwControlsAccepted & SERVICE_ACCEPT_SHUTDOWN) != 0;
+    const bool canPause = (status.dwControlsAccepted & SERVICE_ACCEPT_PAUSE_CONTINUE) != 0;
+    auto line = [](const wchar_t* key, const std::wstring& value) {
+        return Pad(key, 20) + L": " + value + L"\r\n";
+    };
+    Out(L"\r\n" + line(L"Name", name) + line(L"DisplayName", display) +
+        line(L"Status", StatusName(status.dwCurrentState)) + line(L"DependentServices", L"{}") +
+        line(L"ServicesDependedOn", L"{}") +
+        line(L"CanPauseAndContinue", canPause ? L"True" : L"False") +
+        line(L"CanShutdown", canShutdown ? L"True" : L"False") +
+        line(L"CanStop", canStop ? L"True" : L"False") + line(L"ServiceType", L"Win32OwnProcess") +
+        L"\r\n\r\n\r\n");
+    return 0;
+}
+
+int RecoveryConfiguration() {
+    std::wstring caption = Env(L"STANDIN_OS_CAPTION");
+    if (caption.empty()) caption = L"Microsoft Windows 10 专业版";
+    const std::wstring name = caption + L"|C:\\Windows|\\Device\\Harddisk0\\Partition2";
+    std::wstring escaped;
+    for (wchar_t c : name) {
+        if (c == L'\\') escaped += L'\\';
+        escaped += c;
+    }
+    auto line = [](const wchar_t* key, const std::wstring& value) {
+        return Pad(key, 27) + L": " + value + L"\r\n";
+    };
+    const std::wstring relpath = L"Win32_OSRecoveryConfiguration.Name=\"" + escaped + L"\"";
+    Out(L"\r\n\r\n" + line(L"__GENUS", L"2") + line(L"__CLASS", L"Win32_OSRecoveryConfiguration") +
+        line(L"__SUPERCLASS", L"CIM_Setting") + line(L"__DYNASTY", L"CIM_Setting") +
+        line(L"__RELPATH", relpath) + line(L"__PROPERTY_COUNT", L"15") +
+        line(L"__DERIVATION", L"{CIM_Setting}") + line(L"__SERVER", L"DESKTOP-WINE") +
+        line(L"__NAMESPACE", L"root\\cimv2") +
+        line(L"__PATH", L"\\\\DESKTOP-WINE\\root\\cimv2:" + relpath) +
+        line(L"AutoReboot", L"True") + line(L"Caption", L"") +
+        line(L"DebugFilePath", L"%SystemRoot%\\MEMORY.DMP") + line(L"DebugInfoType", L"7") +
+        line(L"Description", L"") + line(L"ExpandedDebugFilePath", L"C:\\Windows\\MEMORY.DMP") +
+        line(L"ExpandedMiniDumpDirectory", L"C:\\Windows\\Minidump") +
+        line(L"KernelDumpOnly", L"False") + line(L"MiniDumpDirectory", L"%SystemRoot%\\Minidump") +
+        line(L"Name", name) + line(L"OverwriteExistingDebugFile", L"True") +
+        line(L"SendAdminAlert", L"False") + line(L"SettingID", L"") +
+        line(L"WriteDebugInfo", L"True") + line(L"WriteToSystemLog", L"True") +
+        line(L"PSComputerName", L"DESKTOP-WINE") + L"\r\n\r\n\r\n");
+    return 0;
+}
+
+std::vector<std::wstring> Words(const std::wstring& s) {
+    std::vector<std::wstring> words;
+    std::wstring cur;
+    for (wchar_t c : s) {
+        if (c == L' ' || c == L'\t') {
+            if (!cur.empty()) words.push_back(cur);
+            cur.clear();
+        } else {
+            cur += c;
+        }
+    }
+    if (!cur.empty()) words.push_back(cur);
+    return words;
+}
+
+}  // namespace
+
+int wmain() {
+    int faultExit = 0;
+    if (standin::ApplyFault(L"powershell", faultExit)) return faultExit;
+
+    int argc = 0;
+    wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    std::wstring command;
+    for (int i = 1; i < argc; ++i) {
+        const std::wstring a = Lower(argv[i]);
+        if ((a == L"-command" || a == L"-c") && i + 1 < argc) {
+            for (int j = i + 1; j < argc; ++j) command += (j > i + 1 ? L" " : L"") + std::wstring(argv[j]);
+            break;
+        }
+    }
+    LocalFree(argv);
+    // PowerShell takes the rest of its command line as the script; quotes
+    // only group it.
+    std::wstring unquoted;
+    for (wchar_t c : command)
+        if (c != L'"') unquoted += c;
+    command = unquoted;
+
+    const std::vector<std::wstring> words = Words(command);
+    for (size_t i = 0; i < words.size(); ++i) {
+        const std::wstring w = Lower(words[i]);
+        if (w == L"get-service") {
+            for (size_t j = i + 1; j + 1 < words.size(); ++j)
+                if (Lower(words[j]) == L"-name") return GetService(words[j + 1], command);
+        }
+        if (w == L"get-wmiobject") {
+            for (size_t j = i + 1; j < words.size(); ++j)
+                if (Lower(words[j]) == L"win32_osrecoveryconfiguration") return RecoveryConfiguration();
+        }
+    }
+    Err(L"powershell stand-in: unsupported command: " + command + L"\r\n");
+    return 1;
+}

@@ -1,0 +1,42 @@
+#pragma once
+// Small helpers shared by the Wine-side test programs.
+#include <windows.h>
+
+#include <string>
+
+namespace wtest {
+
+// Folder of the running test program, without a trailing backslash.
+inline std::wstring ModuleDir() {
+    wchar_t path[MAX_PATH];
+    const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring p(path, n);
+    return p.substr(0, p.find_last_of(L'\\'));
+}
+
+// The x86_64 build tree's stand-ins and test helpers (testenv/bin); test
+// programs live at tests/wine/<area>/ below the same tree.
+inline std::wstring TestEnvBin() { return ModuleDir() + L"\\..\\..\\..\\testenv\\bin"; }
+
+inline bool FileExists(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+inline std::wstring TempDir(const wchar_t* name) {
+    wchar_t base[MAX_PATH];
+    GetTempPathW(MAX_PATH, base);
+    std::wstring dir = std::wstring(base) + name;
+    CreateDirectoryW(dir.c_str(), nullptr);
+    return dir;
+}
+
+inline bool WriteAnsiFile(const std::wstring& path, const std::string& bytes) {
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(h);
+    return written == bytes.size();
+}
+
+}  // namespace wtest
