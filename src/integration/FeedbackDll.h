@@ -1,0 +1,59 @@
+#pragma once
+// Binding to the companion feedback library that ships beside the tool.
+#include <windows.h>
+
+#include <string>
+
+#include "integration/FeedbackExports.h"
+#include "integration/FeedbackInfo.h"
+
+// Identify this tool to the library.
+extern const wchar_t kFeedbackToolId[];       // "10151"
+extern const wchar_t kFeedbackToolVersion[];  // "1.2.24.1010"
+
+class CFeedbackDll {
+public:
+    CFeedbackDll();
+    CFeedbackDll(const CFeedbackDll&) = delete;
+    CFeedbackDll& operator=(const CFeedbackDll&) = delete;
+
+    // Loads the library from the executable's own folder only (never from
+    // the search path) and resolves all eleven exports. 1 when the library
+    // loaded and every export was found, else 0.
+    int Load();
+    // Frees the library and forgets every export; harmless when not loaded.
+    void Unload();
+
+    // Calls of the exports the tool uses. Each passes its arguments unchanged
+    // and returns the export's result, or 0 when the export is not resolved.
+    int CallInitFreedbackDll(FeedbackInfo* info);
+    int CallGetToolIsNewVersion(const wchar_t* toolId, const wchar_t* toolVersion);
+    int CallOpenToolDownUrl();
+    int CallOpenUseAgreementUrl();
+    int CallFeedbackQuestion(const wchar_t* toolId, const wchar_t* toolVersion);
+    // Hands the library a newly allocated system-string copy of `url`, which
+    // the library owns from then on.
+    int CallOpenUrl(const std::wstring& url);
+    int CallCustomerFeedbackEx(const wchar_t* toolId, const wchar_t* toolVersion, int answer,
+                               const wchar_t* timeText, const wchar_t* clientText);
+
+    // Full path the library is loaded from; empty when the executable's own
+    // path cannot be had in full.
+    static std::wstring LibraryPath();
+
+    HMODULE m_hModule;
+    PFN_InitFreedbackDll InitFreedbackDll;
+    PFN_FeedbackQuestion FeedbackQuestion;
+    PFN_OpenUrl OpenUrl;
+    PFN_GetInterNetState GetInterNetState;
+    PFN_CustomerFeedback CustomerFeedback;
+    PFN_CustomerFeedbackEx CustomerFeedbackEx;
+    PFN_WriteCustomerFeedbackInfoFile WriteCustomerFeedbackInfoFile;
+    PFN_GetToolIsNewVersion GetToolIsNewVersion;
+    PFN_GetToolIsNewVersionDown GetToolIsNewVersionDown;
+    PFN_OpenToolDownUrl OpenToolDownUrl;
+    PFN_OpenUseAgreementUrl OpenUseAgreementUrl;
+
+private:
+    void ClearExports();
+};
