@@ -17,7 +17,7 @@ import struct
 import sys
 from io import BytesIO
 
-from PIL import Image, ImageChops, ImageDraw, ImageFont
+from PIL import Image, ImageChops, ImageDraw, ImageFilter, ImageFont
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 RES = os.path.dirname(HERE)
@@ -39,8 +39,8 @@ BLUE_HOVER = (86, 140, 255)
 BLUE_PRESSED = (28, 78, 208)
 GREY = (132, 140, 160)         # disabled
 GREY_TEXT = (220, 224, 232)
-PROMPT_TOP = (58, 96, 232)
-PROMPT_BOTTOM = (26, 44, 140)
+PROMPT_TOP = (54, 90, 226)
+PROMPT_BOTTOM = (22, 34, 112)
 RED_LIGHT = (240, 96, 96)
 RED_STRONG = (214, 40, 40)
 GREY_BLUE = (120, 134, 168)
@@ -77,16 +77,20 @@ def paint(img, mask, color):
     img.alpha_composite(layer)
 
 
-def paint_layer(img, layer_rgb, mask):
-    layer = layer_rgb.convert("RGBA")
+def paint_layer(img, layer, mask):
+    """Composites a picture through a mask, keeping the picture's own alpha."""
+    if layer.mode == "RGBA":
+        mask = ImageChops.multiply(layer.getchannel("A"), mask)
+    layer = layer.convert("RGBA")
     layer.putalpha(mask)
     img.alpha_composite(layer)
 
 
 def vgrad(size, stops):
-    """Vertical gradient through (position 0..1, colour) stops, RGB."""
+    """Vertical gradient through (position 0..1, colour) stops; RGBA when
+    the colours carry alpha."""
     w, h = size
-    col = Image.new("RGB", (1, h))
+    col = Image.new("RGBA" if len(stops[0][1]) == 4 else "RGB", (1, h))
     px = []
     for y in range(h):
         t = y / max(1, h - 1)
@@ -110,6 +114,16 @@ def radial_glow(size, center, radius, color, alpha):
             d = math.hypot(x + 0.5 - cx, y + 0.5 - cy) / radius
             data.append(0 if d >= 1 else round(alpha * (1 - d) ** 2))
     m.putdata(data)
+    layer = Image.new("RGBA", size, color + (0,))
+    layer.putalpha(m)
+    return layer
+
+
+def soft_ellipse(size, box, color, alpha, blur):
+    """A blurred ellipse: a glow beneath a control."""
+    m = Image.new("L", size, 0)
+    ImageDraw.Draw(m).ellipse(box, fill=alpha)
+    m = m.filter(ImageFilter.GaussianBlur(blur))
     layer = Image.new("RGBA", size, color + (0,))
     layer.putalpha(m)
     return layer
@@ -303,13 +317,30 @@ def pill_button(size, fill_top, fill_bottom, label, px, radius, text=WHITE,
 
 def four_states(size, label, px, radius, bold=False):
     """normal, hover, pressed, disabled of a blue button."""
+    rim = (255, 255, 255, 48)
     return [
-        pill_button(size, lighten(BLUE, 0.10), BLUE, label, px, radius, bold=bold),
-        pill_button(size, lighten(BLUE_HOVER, 0.10), BLUE_HOVER, label, px, radius, bold=bold),
+        pill_button(size, lighten(BLUE, 0.10), BLUE, label, px, radius, bold=bold, border=rim),
+        pill_button(size, lighten(BLUE_HOVER, 0.10), BLUE_HOVER, label, px, radius, bold=bold,
+                    border=rim),
         pill_button(size, BLUE_PRESSED, darken(BLUE_PRESSED, 0.08), label, px, radius,
                     bold=bold, shine=False),
         pill_button(size, GREY, darken(GREY, 0.06), label, px, radius, text=GREY_TEXT,
                     bold=bold, shine=False),
+    ]
+
+
+def secondary_states(size, label, px, radius):
+    """The second answer of the prompt (取 消, 否): a lighter, see-through
+    blue beside the solid first answer, so the two read as a pair."""
+    return [
+        pill_button(size, (150, 180, 255, 70), (150, 180, 255, 56), label, px, radius,
+                    border=(255, 255, 255, 120), shine=False),
+        pill_button(size, (170, 196, 255, 118), (170, 196, 255, 100), label, px, radius,
+                    border=(255, 255, 255, 170), shine=False),
+        pill_button(size, BLUE_PRESSED, darken(BLUE_PRESSED, 0.08), label, px, radius,
+                    shine=False),
+        pill_button(size, GREY, darken(GREY, 0.06), label, px, radius, text=GREY_TEXT,
+                    shine=False),
     ]
 
 
@@ -420,8 +451,10 @@ def fix_page():
     paint(img, edge, PANEL + (34,))
 
     draw_text(img, (40, 279), "支持系统", 13, WHITE, anchor="lm")
-    x = 112
-    for name in ("Windows 7", "Windows 10", "Windows 11"):
+    names = ("Windows 7", "Windows 10", "Windows 11")
+    widths = [text_width(n, 12) + 18 for n in names]
+    x = (px1 - 16) - (sum(widths) + 8 * (len(names) - 1))
+    for name in names:
         tw = text_width(name, 12)
         chip = (x, 268, x + tw + 18, 290)
         cm = rr_mask((W, H), chip, 11)
@@ -442,6 +475,9 @@ def fix_page():
         y = 348 + i * 22
         paint(img, circle_mask((W, H), (45, y), 2.2), VIOLET_LIGHT)
         draw_text(img, (54, y), n, 12, MUTED, anchor="lm")
+
+    # the uninstall button (78,478-322,526) floats on a soft blue light
+    img.alpha_composite(soft_ellipse((W, H), (96, 492, 304, 540), (70, 120, 255), 110, 16))
 
     # footer: a light strip for the blue link texts; the checkbox caption is
     # white, so the checkbox sits on a dark chip at the strip's left end
@@ -568,8 +604,11 @@ def build():
     ]
     for i, im in enumerate(more):
         imgs[161 + i] = im
-    for base, label in ((167, "取 消"), (175, "否"), (179, "确 定"), (183, "是")):
+    for base, label in ((179, "确 定"), (183, "是")):
         for i, im in enumerate(four_states((112, 38), label, 15, 6)):
+            imgs[base + i] = im
+    for base, label in ((167, "取 消"), (175, "否")):
+        for i, im in enumerate(secondary_states((112, 38), label, 15, 6)):
             imgs[base + i] = im
     fb = feedback_page()
     imgs[187] = with_shadow(fb)

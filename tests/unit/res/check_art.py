@@ -265,9 +265,18 @@ def test_fix_page_calm_areas():
     check(worst_contrast(page, (340, 577, 392, 593), link) >= 3.0, "145: feedback link area: blue unreadable")
     for box in [(58, 577, 252, 593), (340, 577, 392, 593)]:
         check(spread(page, box) < 12, "145: link area %s is not calm" % (box,))
-    # the control corners of the title band: close and minimise
-    for box in [(374, 12, 387, 25), (337, 12, 350, 25)]:
+    # under the buttons: close, minimise, more tools, uninstall
+    for box in [(374, 12, 387, 25), (337, 12, 350, 25), (306, 390, 360, 411), (78, 478, 322, 526)]:
         check(spread(page, box) < 12, "145: button area %s is not calm" % (box,))
+
+
+def test_feedback_page_calm_areas():
+    page = png(188).convert("RGBA")
+    for box in [(71, 196, 329, 240), (71, 280, 329, 324), (71, 364, 329, 408)]:
+        check(spread(page, box) < 12, "188: button area %s is not calm" % (box,))
+    # the question is drawn in, white, above the first answer
+    band = page.convert("RGB").crop((71, 100, 329, 190))
+    check(sum(1 for p in band.getdata() if min(p) > 230) > 200, "188: no question above the answers")
 
 
 def test_icon():
@@ -317,6 +326,7 @@ def main():
     test_checkbox_strip()
     test_button_states()
     test_fix_page_calm_areas()
+    test_feedback_page_calm_areas()
     test_icon()
     test_regenerates_identically()
     print("\n".join(FAILS) if FAILS else "art: all checks passed")
