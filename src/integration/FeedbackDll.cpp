@@ -34,11 +34,11 @@ void CFeedbackDll::ClearExports() {
     OpenUseAgreementUrl = nullptr;
 }
 
-std::wstring CFeedbackDll::LibraryPath() {
+std::wstring CFeedbackDll::LibraryPath(unsigned firstBuffer) {
     // A cut-off executable path would name some other folder, and an elevated
     // tool must not load a library from there: grow the buffer until the path
     // fits, and give up rather than guess.
-    std::vector<wchar_t> buffer(MAX_PATH + 1);
+    std::vector<wchar_t> buffer(firstBuffer > 0 ? firstBuffer : 1);
     for (;;) {
         const DWORD size = static_cast<DWORD>(buffer.size());
         const DWORD n = GetModuleFileNameW(nullptr, buffer.data(), size);

@@ -38,8 +38,8 @@ public:
                                const wchar_t* timeText, const wchar_t* clientText);
 
     // Full path the library is loaded from; empty when the executable's own
-    // path cannot be had in full.
-    static std::wstring LibraryPath();
+    // path cannot be had in full. (The first buffer's size only matters to tests.)
+    static std::wstring LibraryPath(unsigned firstBuffer = MAX_PATH + 1);
 
     HMODULE m_hModule;
     PFN_InitFreedbackDll InitFreedbackDll;
