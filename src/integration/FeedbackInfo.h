@@ -21,6 +21,10 @@ struct FeedbackInfo {
 
 #ifdef _WIN32
 static_assert(sizeof(wchar_t) == 2, "the record holds UTF-16 text");
+// Same layout for 32- and 64-bit modules: no padding, no pointers.
+static_assert(sizeof(FeedbackInfo) ==
+                  8 + FEEDBACK_INFO_STRINGS * FEEDBACK_INFO_CAPACITY * sizeof(wchar_t),
+              "the record's layout is shared with the library");
 #endif
 
 // String `index` of the record, read only within its buffer even when the
