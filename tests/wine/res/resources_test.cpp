@@ -88,6 +88,115 @@ TEST(PngResources, IdsOutsideTheCatalogueAreAbsent) {
     EXPECT_EQ(nullptr, FindResourceW(nullptr, MAKEINTRESOURCEW(205), L"PNG"));
 }
 
+// GDI+, the decoder the windows use, reads every picture with its size and
+// pixel format, and the alpha of the shadow edge survives decoding.
+class GdiPlus {
+public:
+    struct StartupInput {
+        UINT32 version = 1;
+        void* debugCallback = nullptr;
+        BOOL suppressBackgroundThread = FALSE;
+        BOOL suppressExternalCodecs = FALSE;
+    };
+    using StartupFn = int(WINAPI*)(ULONG_PTR*, const StartupInput*, void*);
+    using ShutdownFn = void(WINAPI*)(ULONG_PTR);
+    using LoadFn = int(WINAPI*)(IStream*, void**);
+    using SizeFn = int(WINAPI*)(void*, UINT*);
+    using FormatFn = int(WINAPI*)(void*, INT*);
+    using PixelFn = int(WINAPI*)(void*, INT, INT, DWORD*);
+    using DisposeFn = int(WINAPI*)(void*);
+
+    GdiPlus() {
+        dll_ = LoadLibraryExW(L"gdiplus.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+        if (!dll_) return;
+        Resolve(startup_, "GdiplusStartup");
+        Resolve(shutdown_, "GdiplusShutdown");
+        Resolve(load, "GdipLoadImageFromStream");
+        Resolve(width, "GdipGetImageWidth");
+        Resolve(height, "GdipGetImageHeight");
+        Resolve(format, "GdipGetImagePixelFormat");
+        Resolve(pixel, "GdipBitmapGetPixel");
+        Resolve(dispose, "GdipDisposeImage");
+        StartupInput in;
+        ok_ = startup_ && shutdown_ && load && width && height && format && pixel && dispose &&
+              startup_(&token_, &in, nullptr) == 0;
+    }
+    ~GdiPlus() {
+        if (ok_) shutdown_(token_);
+        if (dll_) FreeLibrary(dll_);
+    }
+    bool ok() const { return ok_; }
+
+    // Decodes PNG resource `id`; the caller disposes of the image.
+    void* Load(int id) {
+        Blob b = FindBlob(L"PNG", MAKEINTRESOURCEW(id));
+        if (!b.data) return nullptr;
+        HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, b.size);
+        if (!mem) return nullptr;
+        std::memcpy(GlobalLock(mem), b.data, b.size);
+        GlobalUnlock(mem);
+        IStream* stream = nullptr;
+        if (FAILED(CreateStreamOnHGlobal(mem, TRUE, &stream))) {
+            GlobalFree(mem);
+            return nullptr;
+        }
+        void* image = nullptr;
+        if (load(stream, &image) != 0) image = nullptr;
+        stream->Release();  // the image holds its own reference
+        return image;
+    }
+
+    LoadFn load = nullptr;
+    SizeFn width = nullptr, height = nullptr;
+    FormatFn format = nullptr;
+    PixelFn pixel = nullptr;
+    DisposeFn dispose = nullptr;
+
+private:
+    template <typename F>
+    void Resolve(F& fn, const char* name) {
+        fn = reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(dll_, name)));
+    }
+    HMODULE dll_ = nullptr;
+    StartupFn startup_ = nullptr;
+    ShutdownFn shutdown_ = nullptr;
+    ULONG_PTR token_ = 0;
+    bool ok_ = false;
+};
+
+TEST(PngResources, GdiPlusDecodesEveryPicture) {
+    GdiPlus gdip;
+    ASSERT_TRUE(gdip.ok());
+    const INT kArgb = 0x0026200A, kRgb = 0x00021808;
+    for (int id = IDB_PNG_FIRST; id <= IDB_PNG_LAST; ++id) {
+        SCOPED_TRACE(id);
+        void* image = gdip.Load(id);
+        ASSERT_NE(image, nullptr);
+        UINT w = 0, h = 0;
+        INT format = 0;
+        gdip.width(image, &w);
+        gdip.height(image, &h);
+        gdip.format(image, &format);
+        int ew = 0, eh = 0;
+        ExpectedPngSize(id, &ew, &eh);
+        EXPECT_EQ(w, UINT(ew));
+        EXPECT_EQ(h, UINT(eh));
+        EXPECT_EQ(format, IsRgbOnly(id) ? kRgb : kArgb);
+        gdip.dispose(image);
+    }
+    // the shadow starts at alpha 1 on the outer edge and the body is opaque
+    void* shadow = gdip.Load(IDB_MAIN_SHADOW);
+    ASSERT_NE(shadow, nullptr);
+    DWORD argb = 0;
+    gdip.pixel(shadow, 0, 317, &argb);
+    EXPECT_EQ(argb >> 24, 1u);
+    gdip.pixel(shadow, 16, 317, &argb);
+    EXPECT_EQ(argb >> 24, 119u);
+    gdip.pixel(shadow, 217, 317, &argb);
+    EXPECT_EQ(argb >> 24, 255u);
+    gdip.dispose(shadow);
+}
+
 // ---------------------------------------------------------------- dialogs
 
 struct Control {
