@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# The shipped i686 executable carries the resources: the x86 manifest asking
+# for elevation, the 61 pictures, the icon group, the About string and the
+# version block, all in zh-CN and nothing in another language.
+set -euo pipefail
+exe="${1:?shipped executable}"
+dump="$(mktemp)"
+trap 'rm -f "$dump"' EXIT
+i686-w64-mingw32-windres -i "$exe" -O rc -o "$dump"
+status=0
+expect() {  # what, grep pattern, wanted count
+  local n; n="$(grep -c -- "$2" "$dump" || true)"
+  if [ "$n" != "$3" ]; then echo "FAIL: $1: found $n, expected $3"; status=1; fi
+}
+expect "x86 common controls" 'processorArchitecture=""x86""' 1
+expect "elevation" 'level=""requireAdministrator"" uiAccess=""false""' 1
+expect "one manifest" '^1 24 ' 1
+expect "pictures" '^[0-9]* "PNG"$' 61
+for id in $(seq 144 204); do expect "picture $id" "^$id \"PNG\"$" 1; done
+expect "icon group" '^128 14 ' 1
+expect "thirteen icon images" 'Has 13 elements' 1
+expect "version block" 'BLOCK "080404b0"' 1
+expect "dialog templates" '^[0-9]* DIALOGEX' 9
+# windres prints a LANGUAGE line only where the language changes
+expect "languages" '^LANGUAGE ' 1
+expect "zh-CN" '^LANGUAGE 4, 2$' 1
+[ "$status" = 0 ] && echo "shipped resources: all checks passed"
+exit $status
