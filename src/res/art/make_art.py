@@ -262,21 +262,25 @@ def rect_mask(size, box, ss=SS):
 
 
 def gear_mask(size, c, r, teeth=8, ss=SS):
-    """A gear with a hole: outer radius r."""
+    """A gear with a hole: outer radius r, trapezoid teeth."""
     w, h = size
     m = Image.new("L", (w * ss, h * ss), 0)
     d = ImageDraw.Draw(m)
     cx, cy, R = c[0] * ss, c[1] * ss, r * ss
-    body = R * 0.74
+    body = R * 0.76
+    pitch = 2 * math.pi / teeth
+    half_top, half_base = pitch * 0.17, pitch * 0.25
     pts = []
-    n = teeth * 4
-    for i in range(n):
-        ang = 2 * math.pi * (i - 0.5) / n
-        rad = R if (i % 4) in (1, 2) else body
-        pts.append((cx + rad * math.cos(ang), cy + rad * math.sin(ang)))
+    for k in range(teeth):
+        t = k * pitch - math.pi / 2
+        for rad, ang in ((body, t - half_base), (R, t - half_top), (R, t + half_top), (body, t + half_base)):
+            pts.append((cx + rad * math.cos(ang), cy + rad * math.sin(ang)))
+        # the rim between this tooth and the next
+        for j in range(1, 6):
+            ang = t + half_base + (pitch - 2 * half_base) * j / 6
+            pts.append((cx + body * math.cos(ang), cy + body * math.sin(ang)))
     d.polygon(pts, fill=255)
-    d.ellipse([cx - body, cy - body, cx + body, cy + body], fill=255)
-    hole = R * 0.34
+    hole = R * 0.33
     d.ellipse([cx - hole, cy - hole, cx + hole, cy + hole], fill=0)
     return m.resize(size, Image.BOX)
 
@@ -420,7 +424,7 @@ def hero(img, c):
     grad = vgrad((1, 88), [(0, (88, 134, 255)), (1, (122, 76, 236))])
     g.paste(grad.resize((img.size[0], 88)), (0, cy - 44))
     paint_layer(img, g, disc)
-    paint(img, gear_mask(img.size, (cx - 3, cy - 2), 26, teeth=8), WHITE)
+    paint(img, gear_mask(img.size, (cx - 2, cy - 2), 29, teeth=8), WHITE)
     # removal badge
     b = (cx + 30, cy + 28)
     paint(img, circle_mask(img.size, b, 17), BG_BOTTOM)
