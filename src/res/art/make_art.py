@@ -32,7 +32,6 @@ FAINT = (124, 136, 186)
 BG_TOP = (44, 38, 120)         # blue-violet top of the dark pages
 BG_BOTTOM = (17, 22, 62)       # navy bottom
 PANEL = (255, 255, 255)        # information panel: white at low alpha
-VIOLET = (139, 92, 246)
 VIOLET_LIGHT = (176, 140, 255)
 BLUE = (47, 107, 255)          # the action colour
 BLUE_HOVER = (86, 140, 255)
