@@ -1,0 +1,41 @@
+#pragma once
+// The uninstall engine: removes HubrelayService on a worker thread and tells
+// the receiving window the outcome (see engine/UninstallMessages.h).
+#include "engine/UninstallMessages.h"
+
+#include <windows.h>
+
+#include <string>
+
+class CServiceUninstaller {
+public:
+    // Stores the window that receives the engine's messages. 0 (and nothing
+    // changed) for a null handle, else 1.
+    int SetNotifyWindow(HWND hWnd);
+
+    // Starts the worker thread (never joined). 1 when it was created; 0, after
+    // a log record, when not, and then no message will come.
+    int StartUninstall();
+
+    // The worker's body: query, stop, delete, then WM_EXECUTE_DONE and
+    // WM_UNINSTALL_RESULT sent synchronously. 1 for RESULT_REMOVED, else 0.
+    int UninstallService();
+
+    // 1 when the service query's text lists HubrelayService.
+    int IsServiceListed(std::wstring text);
+
+    // 1 when the tool supports this Windows version, else 0. May run a WMI
+    // query through PowerShell (blocking) for versions it does not know.
+    int IsSupportedSystem();
+
+    HWND GetNotifyWindow() const { return m_hNotifyWnd; }
+
+private:
+    static DWORD WINAPI WorkerProc(LPVOID param);
+
+    HWND m_hNotifyWnd = nullptr;
+};
+
+// The major and minor version the system recorded in this process's
+// environment block.
+void ReadProcessOsVersion(unsigned long& major, unsigned long& minor);
