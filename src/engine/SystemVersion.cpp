@@ -6,25 +6,32 @@
 
 namespace {
 
-// Where the environment block sits in the thread environment block, and where
-// its OSMajorVersion and OSMinorVersion fields sit in it (OSMinorVersion
-// follows directly). The 32-bit layout is also what a 32-bit process sees on
-// 64-bit Windows.
+// Where the OSMajorVersion field sits in the process environment block
+// (OSMinorVersion follows directly). The 32-bit layout is also what a 32-bit
+// process sees on 64-bit Windows.
 #if defined(_WIN64)
-const size_t kTebPebOffset = 0x60;
 const size_t kPebOsMajorOffset = 0x118;
 #else
-const size_t kTebPebOffset = 0x30;
 const size_t kPebOsMajorOffset = 0xA4;
 #endif
 const size_t kPebOsMinorOffset = kPebOsMajorOffset + sizeof(ULONG);
 
+// The environment block's address, from the thread environment block the
+// segment register points at (its ProcessEnvironmentBlock field).
+const unsigned char* CurrentPeb() {
+    const unsigned char* peb = nullptr;
+#if defined(_WIN64)
+    __asm__("movq %%gs:0x60, %0" : "=r"(peb));
+#else
+    __asm__("movl %%fs:0x30, %0" : "=r"(peb));
+#endif
+    return peb;
+}
+
 }  // namespace
 
 void ReadProcessOsVersion(unsigned long& major, unsigned long& minor) {
-    const unsigned char* teb = reinterpret_cast<const unsigned char*>(NtCurrentTeb());
-    const unsigned char* peb = nullptr;
-    std::memcpy(&peb, teb + kTebPebOffset, sizeof(peb));
+    const unsigned char* peb = CurrentPeb();
     ULONG value = 0;
     std::memcpy(&value, peb + kPebOsMajorOffset, sizeof(value));
     major = value;

@@ -16,12 +16,6 @@ namespace {
 // code page is, so that a zh-CN log reads the same on every machine.
 const UINT kLogCodePage = 936;
 
-// The log folder is created by an elevated process below a folder where
-// ordinary users may create things: only Administrators and SYSTEM may write
-// in it, users may read. Protected, so nothing is inherited from above.
-const wchar_t kLogFolderSddl[] =
-    L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
-
 class ScopedLock {
 public:
     explicit ScopedLock(CriticalSection& cs) : m_cs(cs) { m_cs.Lock(); }
@@ -72,6 +66,13 @@ HANDLE OpenLogFolder(const std::wstring& folder) {
     BY_HANDLE_FILE_INFORMATION info;
     if (!GetFileInformationByHandle(h, &info) ||
         !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || IsReparsePoint(info.dwFileAttributes)) {
+        CloseHandle(h);
+        return INVALID_HANDLE_VALUE;
+    }
+    // Some file systems (Wine's among them) open the target of a folder link
+    // even when asked not to, but still mark the name as a reparse point.
+    const DWORD byName = GetFileAttributesW(folder.c_str());
+    if (byName == INVALID_FILE_ATTRIBUTES || IsReparsePoint(byName)) {
         CloseHandle(h);
         return INVALID_HANDLE_VALUE;
     }

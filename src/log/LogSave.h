@@ -15,6 +15,13 @@
 
 namespace hrlog {
 
+// The access list "ToolLog" is created with. The folder is made by an
+// elevated process below a folder where ordinary users may create things:
+// only Administrators and SYSTEM may write in it, users may read. Protected,
+// so nothing is inherited from above.
+constexpr wchar_t kLogFolderSddl[] =
+    L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
+
 // Wide text to the code page 936 bytes records and file names are kept in,
 // and back. Independent of the process's locale and ANSI code page.
 std::string ToLogText(const std::wstring& text);
