@@ -1,5 +1,9 @@
 #include <windows.h>
 
+#include "app/SystemLibraries.h"
+
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    // Before anything else can load a DLL.
+    RestrictDllSearchToSystem();
     return 0;
 }
