@@ -1,10 +1,14 @@
 #!/usr/bin/env bash
 # Checks the shipped i686 artefacts: PE32 (not PE32+), GUI subsystem, and
-# prints the DLLs each one imports.
+# prints the DLLs each one imports. The tool runs elevated, often from a
+# folder anyone can drop files into: it may import only DLLs that Windows
+# always takes from the system folder (KnownDLLs); everything else is loaded
+# at run time from the system folder.
 set -euo pipefail
 dir="${1:?build/win32 directory}"
 objdump=i686-w64-mingw32-objdump
 status=0
+known_dlls="kernel32 user32 gdi32 advapi32 shell32 ole32 oleaut32 shlwapi comdlg32 imm32 msvcrt"
 check() {  # file, expected subsystem
   local f="$1" want="$2"
   local hdr; hdr="$($objdump -p "$f")"
@@ -18,6 +22,13 @@ check() {  # file, expected subsystem
   if grep -q 'DLL Name: \(libgcc\|libstdc\|libwinpthread\)' <<<"$hdr"; then
     echo "  FAIL: imports a runtime DLL"; status=1
   fi
+  local dll base
+  for dll in $(awk '/DLL Name:/ {print $3}' <<<"$hdr" | sort -u); do
+    base="$(tr '[:upper:]' '[:lower:]' <<<"${dll%.*}")"
+    if [[ " $known_dlls " != *" $base "* ]]; then
+      echo "  FAIL: imports $dll, which is not always loaded from the system folder"; status=1
+    fi
+  done
 }
 check "$dir/src/app/RemedoTessaroModernHubrelayServiceUninstalled.exe" 00000002
 exit $status
