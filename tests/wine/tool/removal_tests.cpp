@@ -124,13 +124,21 @@ TEST(ToolRemoval, DeletesOnlyTheToolsFilesWhateverTheFolderIsCalled) {
         c.process = Start(c.dir + L"\\" + kToolName, c.dir);
         ASSERT_NE(c.process, nullptr);
     }
-    for (Case& c : cases) {
-        EXPECT_EQ(WaitForSingleObject(c.process, 10000), WAIT_OBJECT_0);
-        CloseHandle(c.process);
-    }
-    // The interpreter waits three seconds before it deletes anything.
-    for (const Case& c : cases) {
-        EXPECT_TRUE(Exists(c.dir + L"\\" + kToolName)) << "deleted before the wait: " << c.dir.size();
+    // The interpreter waits three seconds before it deletes anything: each
+    // tool is still there the moment its process has ended.
+    std::vector<HANDLE> running;
+    for (Case& c : cases) running.push_back(c.process);
+    while (!running.empty()) {
+        const DWORD r = WaitForMultipleObjects(static_cast<DWORD>(running.size()), running.data(), FALSE, 15000);
+        ASSERT_LT(r, WAIT_OBJECT_0 + running.size()) << "a probe did not end";
+        const HANDLE ended = running[r - WAIT_OBJECT_0];
+        for (const Case& c : cases) {
+            if (c.process == ended) {
+                EXPECT_TRUE(Exists(c.dir + L"\\" + kToolName)) << "deleted without the wait";
+            }
+        }
+        running.erase(running.begin() + (r - WAIT_OBJECT_0));
+        CloseHandle(ended);
     }
 
     for (const Case& c : cases) {
