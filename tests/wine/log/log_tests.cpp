@@ -291,13 +291,6 @@ TEST_F(LogFolderTest, CreatedFolderLetsOnlyAdministratorsAndSystemWrite) {
     LocalFree(actualSd);
 }
 
-TEST_F(LogFolderTest, ExistingFolderIsUsedAsItIs) {
-    ASSERT_TRUE(CreateDirectoryW(m_folder.c_str(), nullptr));
-    CLogSave log(Base());
-    log.WriteLog("x", kLogName, true);
-    EXPECT_TRUE(IsRecord(ReadFileBytes(m_logPath)));
-}
-
 TEST_F(LogFolderTest, NonForcedRecordWithSwitchOffTouchesNothing) {
     CLogSave log(Base());
     EXPECT_FALSE(log.IsPrintOn());
@@ -472,14 +465,4 @@ TEST_F(LogFolderTest, FileNamesCannotLeaveTheLogFolder) {
     log.WriteLog("escape", "", true);
     EXPECT_FALSE(wtest::FileExists(m_base + L"\\escaped.txt"));
     EXPECT_TRUE(ListFolder(m_folder).empty());
-}
-
-TEST_F(LogFolderTest, HexRecordsAreUpperCaseGroups) {
-    CLogSave log(Base());
-    CLogSaveCloseFile writer(m_folder + L"\\");
-    const unsigned char bytes[] = {0xde, 0xad, 0x01};
-    writer.WriteHex(bytes, 3, kLogName);
-    std::string text;
-    EXPECT_TRUE(IsRecord(ReadFileBytes(m_logPath), &text));
-    EXPECT_EQ("DE AD 01 ", text);
 }
