@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "app/SystemLibraries.h"
+#include "app/DllSearch.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     // Before anything else can load a DLL.

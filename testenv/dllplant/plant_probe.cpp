@@ -6,7 +6,7 @@
 
 #include <cwchar>
 
-#include "app/SystemLibraries.h"
+#include "app/DllSearch.h"
 
 int wmain(int argc, wchar_t** argv) {
     int first = 1;
