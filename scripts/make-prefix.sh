@@ -48,6 +48,11 @@ Windows Registry Editor Version 5.00
 "mscoree"=""
 "mshtml"=""
 
+[HKEY_CURRENT_USER\Software\Wine\X11 Driver]
+; Xvfb runs no window manager: unmanaged windows spare Wine's wait for one on
+; every hide, and Wine moves them itself when they are dragged.
+"Managed"="N"
+
 [HKEY_CURRENT_USER\Software\Wine\WineDbg]
 "ShowCrashDialog"=dword:00000000
 REG
