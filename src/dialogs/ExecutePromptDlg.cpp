@@ -1,0 +1,70 @@
+#include "dialogs/ExecutePromptDlg.h"
+
+#include "dialogs/ContentLayout.h"
+#include "res/resource.h"
+
+namespace {
+
+RECT ToRect(const layout::Rect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
+
+// Shown when the caller gave no real text.
+const wchar_t kDefaultPrompt[] = L"正在修复，请稍等";
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Content
+
+CExecutePromptChildDlg::CExecutePromptChildDlg()
+    : CShadowContentDlg(layout::TraitsOf(layout::PairKind::ExecutePrompt)) {}
+
+CExecutePromptChildDlg::~CExecutePromptChildDlg() = default;
+
+void CExecutePromptChildDlg::DoDataExchange(CDataExchange* pDX) {
+    CShadowContentDlg::DoDataExchange(pDX);
+    DDX_Control(pDX, IDC_EXEC_STATUS, m_stcStatus);
+}
+
+void CExecutePromptChildDlg::LayoutControls(BOOL bFirst) {
+    RECT rc;
+    GetClientRect(&rc);
+    const SIZE pic = dlg::PictureSize(m_pBkImage);
+    const layout::Placement p =
+        layout::LayoutExecuteLabel(layout::Rect{rc.left, rc.top, rc.right, rc.bottom}, pic.cx, pic.cy, m_fScale);
+
+    m_stcStatus.SetWindowTextW(m_strPrompt.size() >= 2 ? m_strPrompt : std::wstring(kDefaultPrompt));
+    m_stcStatus.SetAlignMode(5);  // centred, wrapped, the block centred vertically
+    m_stcStatus.SetTextColor(RGB(255, 255, 255));
+    if (bFirst) {
+        m_stcStatus.SetFontFromParent(0, 0);
+        m_stcStatus.SetBkImage(AsControlImage(m_pBkImage));
+        m_stcStatus.SetBkImageRect(ToRect(p.source));
+        m_stcStatus.StartDots();
+    }
+    m_stcStatus.MoveWindow(ToRect(p.dest), TRUE);
+}
+
+void CExecutePromptChildDlg::StopDots() { m_stcStatus.StopDots(); }
+
+void CExecutePromptChildDlg::OnContentDestroy() { m_stcStatus.ResetDots(); }
+
+// ---------------------------------------------------------------------------
+// Parent
+
+CExecutePromptDlg::CExecutePromptDlg(CWnd* pParent)
+    : CShadowParentDlg(layout::TraitsOf(layout::PairKind::ExecutePrompt), pParent) {}
+
+CShadowContentDlg* CExecutePromptDlg::NewContent() {
+    auto* pContent = new CExecutePromptChildDlg;
+    pContent->SetPromptText(m_strPrompt);
+    return pContent;
+}
+
+LRESULT CExecutePromptDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_EXECUTE_DONE) {
+        if (m_pContentDlg != nullptr) static_cast<CExecutePromptChildDlg*>(m_pContentDlg)->StopDots();
+        OnOK();
+        return 0;
+    }
+    return CShadowParentDlg::WindowProc(message, wParam, lParam);
+}

@@ -1,0 +1,46 @@
+#pragma once
+// The waiting window shown while the uninstall worker runs: one line of
+// white text with dots growing every second, no buttons, not movable. It ends
+// with IDOK when WM_EXECUTE_DONE reaches it.
+#include <string>
+
+#include "controls/DrawStateInfoStatic.h"
+#include "dialogs/ShadowDialog.h"
+#if __has_include("engine/UninstallMessages.h")
+#include "engine/UninstallMessages.h"
+#else
+constexpr unsigned int WM_EXECUTE_DONE = 0x0400 + 501;  // SCRATCH until the engine lands
+#endif
+
+class CExecutePromptChildDlg : public CShadowContentDlg {
+public:
+    CExecutePromptChildDlg();
+    ~CExecutePromptChildDlg() override;
+
+    void SetPromptText(const std::wstring& text) { m_strPrompt = text; }
+    // Ends the dot animation: timer stopped, dots cleared.
+    void StopDots();
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+    void LayoutControls(BOOL bFirst) override;
+    void OnContentDestroy() override;
+
+private:
+    CDrawStateInfoStatic m_stcStatus;
+    std::wstring m_strPrompt;
+};
+
+class CExecutePromptDlg : public CShadowParentDlg {
+public:
+    explicit CExecutePromptDlg(CWnd* pParent = nullptr);
+
+    void SetPromptText(const std::wstring& text) { m_strPrompt = text; }
+
+protected:
+    CShadowContentDlg* NewContent() override;
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    std::wstring m_strPrompt;
+};
