@@ -37,7 +37,7 @@ void CExecutePromptChildDlg::LayoutControls(BOOL bFirst) {
     m_stcStatus.SetTextColor(RGB(255, 255, 255));
     if (bFirst) {
         m_stcStatus.SetFontFromParent(0, 0);
-        m_stcStatus.SetBkImage(AsControlImage(m_pBkImage));
+        m_stcStatus.SetBkImage(m_pBkImage);
         m_stcStatus.SetBkImageRect(ToRect(p.source));
         m_stcStatus.StartDots();
     }

@@ -4,13 +4,9 @@
 // with IDOK when WM_EXECUTE_DONE reaches it.
 #include <string>
 
-#include "controls/DrawStateInfoStatic.h"
+#include "controls/TextStatics.h"
 #include "dialogs/ShadowDialog.h"
-#if __has_include("engine/UninstallMessages.h")
 #include "engine/UninstallMessages.h"
-#else
-constexpr unsigned int WM_EXECUTE_DONE = 0x0400 + 501;  // SCRATCH until the engine lands
-#endif
 
 class CExecutePromptChildDlg : public CShadowContentDlg {
 public:

@@ -42,7 +42,7 @@ void CProblemSolvingFeedbackChildDlg::LayoutControls(BOOL bFirst) {
 
     auto place = [&](CImageButton& button, const layout::Placement& p, int firstImage) {
         if (bFirst) {
-            button.SetBkImage(AsControlImage(m_pBkImage));
+            button.SetBkImage(m_pBkImage);
             button.SetBkImageRect(ToRect(p.source));
             button.SetHitMargins(RECT{0, 0, 0, 0});
             button.SetImages(firstImage, firstImage + 1, firstImage + 2, firstImage + 3);

@@ -1,5 +1,6 @@
 #include "dialogs/PromptDlg.h"
 
+#include "controls/ImageHelpers.h"
 #include "dialogs/ContentLayout.h"
 #include "res/resource.h"
 
@@ -36,7 +37,7 @@ void CPromptChildDlg::LayoutControls(BOOL bFirst) {
     const layout::PromptButtons buttons = layout::PromptButtonsFor(m_nPromptType);
 
     auto prepare = [&](CImageButton& button, const layout::Placement& p) {
-        button.SetBkImage(AsControlImage(m_pBkImage));
+        button.SetBkImage(m_pBkImage);
         button.SetBkImageRect(ToRect(p.source));
         button.SetHitMargins(RECT{0, 0, 0, 0});
     };
@@ -67,7 +68,7 @@ void CPromptChildDlg::LayoutControls(BOOL bFirst) {
 
     if (bFirst) {
         m_stcMessage.SetFontFromParent(0, 0);
-        m_stcMessage.SetBkImage(AsControlImage(m_pBkImage));
+        m_stcMessage.SetBkImage(m_pBkImage);
         m_stcMessage.SetBkImageRect(ToRect(l.message.source));
         m_stcMessage.SetAlignMode(5);  // centred, wrapped, the block centred vertically
         m_stcMessage.SetTextColors(kWhite, kWhite);
@@ -79,7 +80,7 @@ void CPromptChildDlg::LayoutControls(BOOL bFirst) {
 void CPromptChildDlg::OnBackgroundDrawn(HDC hdc) {
     if (!m_bTitleFont) {
         CWnd* pParent = GetParent();
-        CreateFontFromWindow(pParent != nullptr ? pParent : this, 0, 0, &m_fontTitle);
+        CreateFontFromWindow(pParent != nullptr ? pParent : this, 0, 0, m_fontTitle);
         m_bTitleFont = TRUE;
     }
     RECT rc;

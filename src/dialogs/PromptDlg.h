@@ -6,8 +6,8 @@
 // close buttons and for WM_CLOSE.
 #include <string>
 
-#include "controls/DrawTextStatic.h"
 #include "controls/ImageButton.h"
+#include "controls/TextStatics.h"
 #include "dialogs/ShadowDialog.h"
 
 // Sent by the content to its parent: wParam 1 confirm, 2 cancel.

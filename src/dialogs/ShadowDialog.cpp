@@ -1,5 +1,6 @@
 #include "dialogs/ShadowDialog.h"
 
+#include "controls/ImageHelpers.h"
 #include "framework/App.h"
 #include "framework/Gdi.h"
 
@@ -33,7 +34,7 @@ CShadowParentDlg::~CShadowParentDlg() {
     // Normally gone with the window; a parent that never got as far as
     // WM_DESTROY still owns both.
     DeleteContent();
-    dlg::FreePicture(&m_pShadowImage);
+    dlg::FreePicture(m_pShadowImage);
 }
 
 float CShadowParentDlg::MeasureScale() {
@@ -51,7 +52,7 @@ BOOL CShadowParentDlg::OnInitDialog() {
     if (m_traits.measuresScale) m_fScale = MeasureScale();
 
     // Without its picture the parent stays a plain popup with no content.
-    if (m_pShadowImage == nullptr && !dlg::LoadPicture(&m_pShadowImage, m_traits.parentPicture)) return TRUE;
+    if (m_pShadowImage == nullptr && !LoadPngFromResource(m_pShadowImage, static_cast<UINT>(m_traits.parentPicture))) return TRUE;
     if (!RenderLayer()) return TRUE;
 
     RECT rcParent;
@@ -137,7 +138,7 @@ LRESULT CShadowParentDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     }
     case WM_DESTROY: {
         const LRESULT result = CDialog::WindowProc(message, wParam, lParam);
-        dlg::FreePicture(&m_pShadowImage);
+        dlg::FreePicture(m_pShadowImage);
         DeleteContent();
         return result;
     }
@@ -167,13 +168,13 @@ CShadowContentDlg::~CShadowContentDlg() {
     // The window normally goes first, with its owner; should the object be
     // deleted while the window still stands, take the window down with it.
     if (IsWindow()) DestroyWindow();
-    dlg::FreePicture(&m_pBkImage);
+    dlg::FreePicture(m_pBkImage);
 }
 
 BOOL CShadowContentDlg::Create(UINT nIDTemplate, CWnd* pParentWnd) { return CDialog::Create(nIDTemplate, pParentWnd); }
 
 bool CShadowContentDlg::EnsureBkImage() {
-    return m_pBkImage != nullptr || dlg::LoadPicture(&m_pBkImage, m_traits.contentPicture);
+    return m_pBkImage != nullptr || LoadPngFromResource(m_pBkImage, static_cast<UINT>(m_traits.contentPicture));
 }
 
 BOOL CShadowContentDlg::OnInitDialog() {
@@ -231,7 +232,7 @@ LRESULT CShadowContentDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam
     case WM_SIZE: {
         const LRESULT result = CDialog::WindowProc(message, wParam, lParam);
         const int d = layout::CornerEllipse(m_traits.cornerEllipse, m_fScale);
-        dlg::SetRoundRegion(m_hWnd, d);
+        SetRoundWindowRegion(m_hWnd, d, d);
         if (m_bLayoutDone) LayoutControls(FALSE);
         return result;
     }
@@ -252,7 +253,7 @@ LRESULT CShadowContentDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam
     case WM_DESTROY: {
         const LRESULT result = CDialog::WindowProc(message, wParam, lParam);
         OnContentDestroy();
-        dlg::FreePicture(&m_pBkImage);
+        dlg::FreePicture(m_pBkImage);
         return result;
     }
     default:

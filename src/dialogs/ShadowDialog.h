@@ -57,7 +57,7 @@ public:
     // The screen's scale factor: LOGPIXELSY / 96 above 100 DPI, else 1.
     static float MeasureScale();
 
-    dlg::Image* m_pShadowImage;
+    gdip::Image* m_pShadowImage;
     CShadowContentDlg* m_pContentDlg;
     float m_fScale;
     int m_bMoveContent;
@@ -95,7 +95,7 @@ public:
     BOOL PreTranslateMessage(MSG* pMsg) override;
 
     float m_fScale;
-    dlg::Image* m_pBkImage;
+    gdip::Image* m_pBkImage;
     int m_bLayoutDone;
     int m_bCaptionHit;
 

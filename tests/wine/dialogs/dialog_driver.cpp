@@ -30,6 +30,8 @@
 #include <string>
 #include <thread>
 
+#include "GdiplusSession.h"
+#include "controls/ImageHelpers.h"
 #include "dialogs/DialogImage.h"
 #include "dialogs/ExecutePromptDlg.h"
 #include "dialogs/ProblemSolvingFeedbackDlg.h"
@@ -235,7 +237,7 @@ int wmain(int argc, wchar_t** argv) {
     const float scale = std::wcstof(ArgValue(argc, argv, L"--scale", L"1").c_str(), nullptr);
     const int client = std::wcstol(ArgValue(argc, argv, L"--client", L"0").c_str(), nullptr, 10);
 
-    dlg::GraphicsSession graphics;
+    GdiplusSession graphics;
 
     WNDCLASSW wc{};
     wc.lpfnWndProc = HelperProc;

@@ -7,6 +7,8 @@
 #include <functional>
 #include <string>
 
+#include "GdiplusSession.h"
+#include "controls/ImageHelpers.h"
 #include "dialogs/DialogImage.h"
 #include "dialogs/ExecutePromptDlg.h"
 #include "dialogs/ProblemSolvingFeedbackDlg.h"
@@ -23,7 +25,7 @@ class GraphicsEnvironment : public ::testing::Environment {
 public:
     void SetUp() override {
         ::SetProcessDPIAware();
-        session_ = new dlg::GraphicsSession;
+        session_ = new GdiplusSession;
     }
     void TearDown() override {
         delete session_;
@@ -31,7 +33,7 @@ public:
     }
 
 private:
-    dlg::GraphicsSession* session_ = nullptr;
+    GdiplusSession* session_ = nullptr;
 };
 const auto* const g_env = ::testing::AddGlobalTestEnvironment(new GraphicsEnvironment);
 
@@ -124,8 +126,8 @@ LRESULT HitTest(HWND h, int x, int y) {
 // ---------------------------------------------------------------------------
 
 TEST(Layer, PictureIsRenderedWithPremultipliedAlpha) {
-    dlg::Image* image = nullptr;
-    ASSERT_TRUE(dlg::LoadPicture(&image, IDB_FB_SHADOW));
+    gdip::Image* image = nullptr;
+    ASSERT_TRUE(LoadPngFromResource(image, static_cast<UINT>(IDB_FB_SHADOW)));
     const SIZE size = dlg::PictureSize(image);
     ASSERT_EQ(434, size.cx);
     ASSERT_EQ(514, size.cy);
@@ -179,13 +181,13 @@ TEST(Layer, PictureIsRenderedWithPremultipliedAlpha) {
     EXPECT_EQ(255u, static_cast<const DWORD*>(ds2.dsBm.bmBits)[321 * 542 + 271] >> 24);
     ::DeleteObject(hScaled);
     ::DeleteObject(hLayer);
-    dlg::FreePicture(&image);
+    dlg::FreePicture(image);
     EXPECT_EQ(nullptr, image);
 }
 
 TEST(Layer, UnknownPictureIsNotLoaded) {
-    dlg::Image* image = nullptr;
-    EXPECT_FALSE(dlg::LoadPicture(&image, 9999));
+    gdip::Image* image = nullptr;
+    EXPECT_FALSE(LoadPngFromResource(image, static_cast<UINT>(9999)));
     EXPECT_EQ(nullptr, image);
 }
 
@@ -306,6 +308,49 @@ TEST(Prompt, ResultMessageAndCloseRequests) {
     });
     EXPECT_FALSE(out.leftOpen);
     EXPECT_EQ(IDCANCEL, out.result);
+}
+
+// The prompts do not place themselves: the framework centres them over a
+// visible owner (or in the work area), and the content comes along.
+TEST(Placement, CentredOverTheOwnerWithTheContentAlong) {
+    HWND owner = ::CreateWindowExW(0, L"STATIC", L"owner", WS_POPUP | WS_VISIBLE, 60, 80, 900, 700, nullptr,
+                                   nullptr, ::GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(nullptr, owner);
+    CWnd ownerWnd;
+    ASSERT_TRUE(ownerWnd.SubclassWindow(owner));
+    auto check = [](CShadowParentDlg& d) {
+        const RECT parent = WindowRect(d.m_hWnd);
+        EXPECT_NEAR(60 + 450, (parent.left + parent.right) / 2, 1) << Describe(parent);
+        EXPECT_NEAR(80 + 350, (parent.top + parent.bottom) / 2, 1) << Describe(parent);
+        const RECT content = WindowRect(Content(d));
+        const layout::Rect expected = layout::ContentRectFor(
+            layout::Rect{parent.left, parent.top, parent.right, parent.bottom}, d.Traits(), d.m_fScale);
+        EXPECT_EQ(expected.left, content.left);
+        EXPECT_EQ(expected.top, content.top);
+        EXPECT_EQ(expected.right, content.right);
+        EXPECT_EQ(expected.bottom, content.bottom);
+        EXPECT_TRUE(::IsWindowVisible(Content(d)));
+        // Owned by the parent, so always above it.
+        EXPECT_EQ(d.m_hWnd, ::GetWindow(Content(d), GW_OWNER));
+        ::SendMessageW(d.m_hWnd, WM_CLOSE, 0, 0);
+    };
+    {
+        CPromptDlg dlg(&ownerWnd);
+        dlg.m_fScale = 1.5f;
+        EXPECT_EQ(IDCANCEL, RunModal(dlg, check).result);
+    }
+    {
+        CExecutePromptDlg dlg(&ownerWnd);
+        dlg.m_fScale = 1.25f;
+        RunModal(dlg, check);
+    }
+    {
+        CProblemSolvingFeedbackDlg dlg(&ownerWnd);
+        RunModal(dlg, check);
+    }
+    // The owner is disabled while a prompt runs and enabled again after it.
+    EXPECT_TRUE(::IsWindowEnabled(owner));
+    ownerWnd.DestroyWindow();
 }
 
 TEST(Moving, PromptBandDragsTheParentToTheSameRectangle) {
