@@ -35,6 +35,17 @@
 // content by its band calls FollowContent, which moves the parent along; the
 // parent's own moves carry the content while m_bMoveContent is set. Both
 // swallow Enter and Esc. The parent deletes its content when it is destroyed.
+//
+// The main window uses the row PairKind::Main (template 102, PNG 144, fix
+// page 141 with PNG 145, 17·s inset, measured scale, centred on the screen,
+// m_bMoveContent FALSE, band 30·s less 86·s at the right, corner 18·s). It
+// handles its own extra messages (WM_SYSCOMMAND, WM_PAINT, WM_QUERYDRAGICON,
+// WM_CLOSE) in WindowProc before handing the rest to CShadowParentDlg, and
+// runs RemoveToolFolder after CShadowParentDlg's WM_DESTROY. A content whose
+// initialisation does more than "background, first layout" (the fix page)
+// may override OnInitDialog, call CDialog::OnInitDialog itself, load
+// m_pBkImage with EnsureBkImage and set m_bLayoutDone after its first
+// LayoutControls(TRUE); WM_SIZE then re-lays it out.
 #include <windows.h>
 
 #include "dialogs/DialogImage.h"
