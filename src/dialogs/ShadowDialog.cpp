@@ -28,7 +28,8 @@ CShadowParentDlg::CShadowParentDlg(const layout::PairTraits& traits, CWnd* pPare
       m_pContentDlg(nullptr),
       m_fScale(1.0f),
       m_bMoveContent(traits.moveContentAtStart ? TRUE : FALSE),
-      m_traits(traits) {}
+      m_traits(traits),
+      m_bShowContentWithParent(false) {}
 
 CShadowParentDlg::~CShadowParentDlg() {
     // Normally gone with the window; a parent that never got as far as
@@ -66,8 +67,17 @@ BOOL CShadowParentDlg::OnInitDialog() {
         return TRUE;
     }
     m_pContentDlg->MoveWindow(ToRect(layout::ContentRectFor(ToLayout(rcParent), m_traits, m_fScale)), TRUE);
-    m_pContentDlg->ShowWindow(SW_SHOW);
-    OnContentShown();
+    // The parent is shown only after this returns (and, for the prompts,
+    // centred first). Shown now, the content would stand at the parent's
+    // first place for a moment, and a system without a window manager stacks
+    // the parent, mapped later, above its own content. So the content
+    // appears when the parent does, without taking the activation from it.
+    if (IsWindowVisible()) {
+        m_pContentDlg->ShowWindow(SW_SHOW);
+    } else {
+        m_bShowContentWithParent = true;
+    }
+    OnContentPlaced();
     return TRUE;
 }
 
@@ -129,6 +139,15 @@ BOOL CShadowParentDlg::PreTranslateMessage(MSG* pMsg) {
 
 LRESULT CShadowParentDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
+    case WM_WINDOWPOSCHANGED: {
+        const LRESULT result = CDialog::WindowProc(message, wParam, lParam);
+        const auto* pos = reinterpret_cast<const WINDOWPOS*>(lParam);
+        if (m_bShowContentWithParent && pos != nullptr && (pos->flags & SWP_SHOWWINDOW)) {
+            m_bShowContentWithParent = false;
+            if (m_pContentDlg != nullptr && m_pContentDlg->IsWindow()) m_pContentDlg->ShowWindow(SW_SHOWNA);
+        }
+        return result;
+    }
     case WM_MOVE: {
         const LRESULT result = CDialog::WindowProc(message, wParam, lParam);
         if (m_bMoveContent && m_pContentDlg != nullptr && m_pContentDlg->IsWindow()) {

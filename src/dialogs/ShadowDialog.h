@@ -24,14 +24,15 @@
 //   protected:
 //       void InitBeforeLayer() override;                     // title, icon, system menu
 //       CShadowContentDlg* NewContent() override;            // new CMyChildDlg + its data
-//       void OnContentShown() override;                      // e.g. SetForegroundWindow
+//       void OnContentPlaced() override;                     // e.g. SetForegroundWindow
 //   };
 //
 // The parent's OnInitDialog then: measures the scale when the row says so,
 // renders its picture scaled into the layered window (centred on the primary
 // screen when the row says so, else where it stands, for the framework to
 // centre over the owner), creates the content with the parent's scale, places
-// it (inset by 17·s or covering the parent) and shows it. Dragging the
+// it (inset by 17·s or covering the parent) and shows it together with the
+// parent. Dragging the
 // content by its band calls FollowContent, which moves the parent along; the
 // parent's own moves carry the content while m_bMoveContent is set. Both
 // swallow Enter and Esc. The parent deletes its content when it is destroyed.
@@ -84,8 +85,9 @@ protected:
     // A new content object with the pair's data handed over (the scale is
     // copied in afterwards); owned by the parent from then on.
     virtual CShadowContentDlg* NewContent() = 0;
-    // After the content has been placed and shown.
-    virtual void OnContentShown() {}
+    // At the end of OnInitDialog, once the content has been created and
+    // placed (it becomes visible together with the parent).
+    virtual void OnContentPlaced() {}
 
     // The content's rectangle for the parent's window rectangle.
     RECT ContentRectForWindow() const;
@@ -95,6 +97,7 @@ private:
     void DeleteContent();
 
     const layout::PairTraits& m_traits;
+    bool m_bShowContentWithParent;
 };
 
 class CShadowContentDlg : public CDialog {

@@ -15,6 +15,7 @@
 //   done         WM_EXECUTE_DONE to the parent, then whether the dots timer survived
 //   close        WM_CLOSE posted to the parent
 //   press ID     a keyboard press (space) on control ID of the content
+//   cursor       where the system believes the mouse cursor is
 //   layer        the parent's layer as rendered, premultiplied BGRA, written to
 //                layer.bin beside the driver ("HRL1", width, height, rows top
 //                down), so that a test can show it over a light desktop
@@ -139,6 +140,10 @@ void RunCommand(const std::string& line) {
             ::PostMessageW(hCtl, WM_KEYUP, VK_SPACE, static_cast<LPARAM>(0xC0390001u));
         }
         Print("pressed %d %d\n", arg, hCtl != nullptr ? 1 : 0);
+    } else if (cmd == "cursor") {
+        POINT pt{};
+        ::GetCursorPos(&pt);
+        Print("cursor %ld %ld\n", pt.x, pt.y);
     } else if (cmd == "layer") {
         RECT rc{};
         if (hParent) ::GetWindowRect(hParent, &rc);

@@ -3,5 +3,4 @@
 #   dialogs-inprocess.sh 96|120|144
 source "$(dirname "$0")/lib.sh"
 set_dpi "$1"
-unmanaged_windows
 "$WINE_RUN" "$HR_WIN64_BUILD_DIR/tests/wine/dialogs/dialogs_tests.exe"

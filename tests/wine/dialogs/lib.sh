@@ -70,12 +70,6 @@ reg_restore() {
 # Wine 8 takes the screen's LOGPIXELSY from HKCU\Control Panel\Desktop
 # "LogPixels" (before the hardware profile's Fonts key) when a process starts.
 set_dpi() { reg_set 'HKCU\Control Panel\Desktop' LogPixels REG_DWORD "$1"; }
-# Without a window manager on the virtual screen, Wine waits for one to
-# withdraw every "managed" window it hides (about two seconds a window).
-# Unmanaged windows close at once, but then X stacks a modal parent shown
-# after its content above it, so only tests that do not look at the screen
-# may use this.
-unmanaged_windows() { reg_set 'HKCU\Software\Wine\X11 Driver' Managed REG_SZ N; }
 
 # ---- the driver --------------------------------------------------------------
 # Runs from a folder of its own with the stand-in library beside it, so that
@@ -105,6 +99,13 @@ start_driver() {  # args...
   DRV_PID=$!
   exec {DRV_IN}> "$fifo"
   wait_line '^ready' 30 || { fail "driver did not come up ($*)"; cat "$RUN_DIR/driver.err" >&2; stop_driver; return 1; }
+  # Shown for Windows is not yet on the screen: wait for the X windows.
+  info
+  local deadline=$((SECONDS + 10))
+  until x_window_at "$(field parent)" >/dev/null && x_window_at "$(field content)" >/dev/null; do
+    [ $SECONDS -lt $deadline ] || { fail "pair not on the screen ($*)"; return 1; }
+    sleep 0.05
+  done
 }
 # Waits until a line matching the pattern appears in the driver's output.
 wait_line() {  # regex, seconds
@@ -164,22 +165,42 @@ centre_of() {  # "l t r b" -> "x y"
   set -- $1
   echo $(( ($1 + $3) / 2 )) $(( ($2 + $4) / 2 ))
 }
-click_at() {  # x y
+# Moves the pointer and waits until the driver's process has seen it there.
+# Wine learns the position from motion over its own windows only (it may go
+# on reporting an old one otherwise), so the point must lie on the pair and
+# the pointer is nudged to make sure a motion happens.
+point_at() {  # x y
+  xdotool mousemove --sync $(( $1 + 1 )) "$2"
   xdotool mousemove --sync "$1" "$2"
-  sleep 0.15
-  xdotool click 1
+  local deadline=$((SECONDS + 5)) n
+  while [ $SECONDS -lt $deadline ]; do
+    n=$(grep -c '^cursor ' "$DRV_LOG" || true)
+    send cursor
+    while [ "$(grep -c '^cursor ' "$DRV_LOG" || true)" -le "$n" ]; do sleep 0.02; done
+    [ "$(grep '^cursor ' "$DRV_LOG" | tail -1)" == "cursor $1 $2" ] && return 0
+    sleep 0.05
+  done
+  fail "the pointer did not reach $1 $2"
+}
+# Unhurried presses: a loaded machine must not turn them into something else.
+click_at() {  # x y
+  point_at "$1" "$2"
+  sleep 0.1
+  xdotool mousedown 1
+  sleep 0.1
+  xdotool mouseup 1
 }
 drag() {  # x y dx dy
-  xdotool mousemove --sync "$1" "$2"
-  sleep 0.15
+  point_at "$1" "$2"
+  sleep 0.1
   xdotool mousedown 1
-  sleep 0.15
+  sleep 0.3
   local i
   for i in 1 2 3 4 5; do
     xdotool mousemove --sync $(( $1 + $3 * i / 5 )) $(( $2 + $4 * i / 5 ))
-    sleep 0.05
+    sleep 0.1
   done
-  sleep 0.15
+  sleep 0.3
   xdotool mouseup 1
   sleep 0.3
 }
