@@ -16,6 +16,7 @@
 //   close        WM_CLOSE posted to the parent
 //   press ID     a keyboard press (space) on control ID of the content
 //   cursor       where the system believes the mouse cursor is
+//   keys         how many Enter and Esc key presses reached the dialogs' loop
 //   layer        the parent's layer as rendered, premultiplied BGRA, written to
 //                layer.bin beside the driver ("HRL1", width, height, rows top
 //                down), so that a test can show it over a light desktop
@@ -50,6 +51,19 @@ const UINT_PTR kDotsTimer = 36;
 CWinApp g_app;
 CShadowParentDlg* g_pDlg = nullptr;
 bool g_bReady = false;
+int g_nReturnKeys = 0;
+int g_nEscapeKeys = 0;
+
+// Counts the keys the modal loop takes from the queue, so that a test knows
+// its key presses arrived before it asserts that they changed nothing.
+LRESULT CALLBACK CountKeys(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* msg = reinterpret_cast<const MSG*>(lParam);
+    if (code == HC_ACTION && wParam == PM_REMOVE && msg != nullptr && msg->message == WM_KEYDOWN) {
+        if (msg->wParam == VK_RETURN) ++g_nReturnKeys;
+        if (msg->wParam == VK_ESCAPE) ++g_nEscapeKeys;
+    }
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
 
 void Print(const char* format, ...) {
     va_list args;
@@ -140,6 +154,8 @@ void RunCommand(const std::string& line) {
             ::PostMessageW(hCtl, WM_KEYUP, VK_SPACE, static_cast<LPARAM>(0xC0390001u));
         }
         Print("pressed %d %d\n", arg, hCtl != nullptr ? 1 : 0);
+    } else if (cmd == "keys") {
+        Print("keys %d %d\n", g_nReturnKeys, g_nEscapeKeys);
     } else if (cmd == "cursor") {
         POINT pt{};
         ::GetCursorPos(&pt);
@@ -252,6 +268,7 @@ int wmain(int argc, wchar_t** argv) {
     HWND hHelper = ::CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                      g_app.m_hInstance, nullptr);
     ::SetTimer(hHelper, kReadyTimer, 20, nullptr);
+    ::SetWindowsHookExW(WH_GETMESSAGE, CountKeys, nullptr, ::GetCurrentThreadId());
 
     // A visible owner gives the framework something to centre the prompt over.
     CWnd owner;

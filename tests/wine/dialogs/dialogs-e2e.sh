@@ -69,7 +69,7 @@ assert title > 20 and msg > 100
 ' "$file" $C "$S"
 # Enter and Esc, typed with the cursor over the prompt, change nothing.
 point_at $(centre_of "$C")
-xdotool key Return; xdotool key Escape; xdotool key KP_Enter
+press_enter_and_escape
 check "prompt still open after Enter and Esc" still_open
 # Clicking 确定 answers IDOK.
 click_at $(centre_of "$(ctl 1007 | cut -d' ' -f1-4)")
@@ -183,7 +183,7 @@ drag $(( $1 + 60 )) $(( $2 + 10 )) 80 60
 info
 expect_eq "execute prompt cannot be dragged" "$C" "$(field content)"
 expect_eq "execute parent stays" "$P" "$(field parent)"
-point_at $(centre_of "$C"); xdotool key Return; xdotool key Escape
+point_at $(centre_of "$C"); press_enter_and_escape
 check "execute prompt open after Enter and Esc" still_open
 send done
 wait_line '^dots-timer-alive' 10 || true
@@ -252,7 +252,7 @@ expect_eq "feedback parent keeps its margin" "$(( $1 - M )) $(( $2 - M )) $(( $3
 set -- $C
 expect_eq "feedback content dragged" "$(( $1 - 70 )) $(( $2 + 50 )) $(( $3 - 70 )) $(( $4 + 50 ))" "$C2"
 shot "feedback-dragged-$DPI" >/dev/null
-point_at $(centre_of "$C2"); xdotool key Return; xdotool key Escape
+point_at $(centre_of "$C2"); press_enter_and_escape
 check "feedback open after Enter and Esc" still_open
 # WM_CLOSE to the parent closes without reporting.
 send close

@@ -154,6 +154,23 @@ stop_driver() {
     DRV_PID=""
   fi
 }
+# Types Enter and Esc (and the keypad's Enter) on the screen and waits until
+# the driver's loop has taken them from its queue.
+press_enter_and_escape() {
+  local before after deadline=$((SECONDS + 5))
+  send keys; wait_line '^keys ' 5 || true
+  before=$(grep '^keys ' "$DRV_LOG" | tail -1 | awk '{print $2 + $3}')
+  xdotool key Return Escape KP_Enter
+  while [ $SECONDS -lt $deadline ]; do
+    local n; n=$(grep -c '^keys ' "$DRV_LOG" || true)
+    send keys
+    while [ "$(grep -c '^keys ' "$DRV_LOG" || true)" -le "$n" ]; do sleep 0.02; done
+    after=$(grep '^keys ' "$DRV_LOG" | tail -1 | awk '{print $2 + $3}')
+    [ "$after" -ge $((before + 3)) ] && return 0
+    sleep 0.05
+  done
+  fail "Enter and Esc did not reach the dialog"
+}
 # Still open: no result after a moment and the parent still reported.
 still_open() {
   sleep 0.3
