@@ -53,7 +53,10 @@ BOOL CShadowParentDlg::OnInitDialog() {
     if (m_traits.measuresScale) m_fScale = MeasureScale();
 
     // Without its picture the parent stays a plain popup with no content.
-    if (m_pShadowImage == nullptr && !LoadPngFromResource(m_pShadowImage, static_cast<UINT>(m_traits.parentPicture))) return TRUE;
+    if (m_pShadowImage == nullptr &&
+        !LoadPngFromResource(m_pShadowImage, static_cast<UINT>(m_traits.parentPicture))) {
+        return TRUE;
+    }
     if (!RenderLayer()) return TRUE;
 
     RECT rcParent;
@@ -104,18 +107,21 @@ bool CShadowParentDlg::RenderLayer() {
     const LONG exStyle = ::GetWindowLongW(m_hWnd, GWL_EXSTYLE);
     ::SetWindowLongW(m_hWnd, GWL_EXSTYLE, exStyle | WS_EX_LAYERED);
 
-    HBITMAP hLayer = dlg::RenderLayer(m_pShadowImage, width, height);
-    if (hLayer == nullptr) return false;
-    CGdiObject<HBITMAP> layer(hLayer);
-
-    CClientDC screen(nullptr);
-    CMemoryDC memDC(screen);
-    memDC.SelectObject(layer);
-    SIZE size{width, height};
-    POINT src{0, 0};
-    BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    const BOOL ok = ::UpdateLayeredWindow(m_hWnd, screen, &dest, &size, memDC, &src, 0, &blend, ULW_ALPHA);
-    memDC.RestoreObjects();
+    BOOL ok = FALSE;
+    if (HBITMAP hLayer = dlg::RenderLayer(m_pShadowImage, width, height)) {
+        CGdiObject<HBITMAP> layer(hLayer);
+        CClientDC screen(nullptr);
+        CMemoryDC memDC(screen);
+        memDC.SelectObject(layer);
+        SIZE size{width, height};
+        POINT src{0, 0};
+        BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+        ok = ::UpdateLayeredWindow(m_hWnd, screen, &dest, &size, memDC, &src, 0, &blend, ULW_ALPHA);
+        memDC.RestoreObjects();
+    }
+    // A layered window that never got its picture would stay invisible, a
+    // modal window nobody can see: leave it a plain popup instead.
+    if (!ok) ::SetWindowLongW(m_hWnd, GWL_EXSTYLE, exStyle);
     return ok != FALSE;
 }
 

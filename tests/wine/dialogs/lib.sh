@@ -261,6 +261,8 @@ finish() {
   if [ -n "$own_xvfb" ]; then kill "$own_xvfb" 2>/dev/null || true; fi
 }
 trap finish EXIT
+# A test stopped from outside still puts the prefix back.
+trap 'exit 143' TERM INT HUP
 
 report() {
   echo "$checks checks passed, $failures failed"
