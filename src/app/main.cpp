@@ -1,9 +1,12 @@
 #include <windows.h>
 
+#include "app/App.h"
 #include "app/DllSearch.h"
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+CRemedoTessaroModernHubrelayServiceUninstalledApp theApp;
+
+int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, PWSTR lpCmdLine, int nCmdShow) {
     // Before anything else can load a DLL.
     RestrictDllSearchToSystem();
-    return 0;
+    return AfxWinMain(hInstance, hPrevInstance, lpCmdLine, nCmdShow);
 }

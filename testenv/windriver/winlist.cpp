@@ -1,0 +1,74 @@
+// winlist <executable>
+// One line per visible top-level window of every process running that
+// executable (a full path, or just a file name to match any folder): "hwnd left top width height enabled children title", children being
+// the number of its visible child windows (controls), the title in UTF-8.
+// Exit code 0 when at least one window was listed.
+#include <windows.h>
+#include <tlhelp32.h>
+
+#include <cstdio>
+#include <set>
+#include <string>
+
+namespace {
+
+std::set<DWORD> g_pids;
+int g_listed = 0;
+
+std::string Utf8(const std::wstring& w) {
+    if (w.empty()) return std::string();
+    const int n = WideCharToMultiByte(CP_UTF8, 0, w.c_str(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
+    std::string s(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, w.c_str(), static_cast<int>(w.size()), &s[0], n, nullptr, nullptr);
+    return s;
+}
+
+BOOL CALLBACK CountVisibleChild(HWND hwnd, LPARAM count) {
+    if (IsWindowVisible(hwnd)) ++*reinterpret_cast<int*>(count);
+    return TRUE;
+}
+
+BOOL CALLBACK OnWindow(HWND hwnd, LPARAM) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (g_pids.count(pid) == 0 || !IsWindowVisible(hwnd)) return TRUE;
+    RECT rc;
+    GetWindowRect(hwnd, &rc);
+    wchar_t title[256] = {};
+    GetWindowTextW(hwnd, title, 256);
+    int children = 0;
+    EnumChildWindows(hwnd, CountVisibleChild, reinterpret_cast<LPARAM>(&children));
+    std::printf("%p %ld %ld %ld %ld %d %d %s\n", static_cast<void*>(hwnd), rc.left, rc.top, rc.right - rc.left,
+                rc.bottom - rc.top, IsWindowEnabled(hwnd) ? 1 : 0, children, Utf8(title).c_str());
+    ++g_listed;
+    return TRUE;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 2) return 2;
+    const std::wstring wanted = argv[1];
+    const bool fullPath = wanted.find(L'\\') != std::wstring::npos;
+    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32W pe = {};
+    pe.dwSize = sizeof(pe);
+    for (BOOL ok = Process32FirstW(snap, &pe); ok; ok = Process32NextW(snap, &pe)) {
+        if (!fullPath) {
+            if (lstrcmpiW(pe.szExeFile, wanted.c_str()) == 0) g_pids.insert(pe.th32ProcessID);
+            continue;
+        }
+        HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pe.th32ProcessID);
+        if (process == nullptr) continue;
+        wchar_t image[MAX_PATH * 2];
+        DWORD size = MAX_PATH * 2;
+        if (QueryFullProcessImageNameW(process, 0, image, &size) && lstrcmpiW(image, wanted.c_str()) == 0) {
+            g_pids.insert(pe.th32ProcessID);
+        }
+        CloseHandle(process);
+    }
+    CloseHandle(snap);
+    EnumWindows(OnWindow, 0);
+    std::fflush(stdout);
+    return g_listed > 0 ? 0 : 1;
+}

@@ -1,0 +1,95 @@
+#!/usr/bin/env bash
+# The tool starts in a folder of its own with the companion library beside
+# it: the main window is 434 x 634 at 96 DPI with the fix page 17 pixels in;
+# unchecking the agreement disables the uninstall button; the close button
+# asks the feedback question, whose answer reaches the library; the tool ends
+# with exit code 0 and its own files go three seconds later, while the
+# library's other files stay. Screenshots land in <build>/screens.
+set -euo pipefail
+. "$(dirname "$0")/tool-driver.sh"
+hr_driver_init
+trap hr_stop_tool EXIT
+screens="${HR_BUILD_DIR:-/tmp}/screens"
+mkdir -p "$screens"
+
+dir=$(hr_new_folder "window test")
+hr_prepare_folder "$dir"
+hr_start_tool "$dir"
+
+main=$(hr_wait_window $HR_MAIN_W $HR_MAIN_H 30) || hr_fail "no 434 x 634 main window"
+page=$(hr_wait_window $HR_PAGE_W $HR_PAGE_H 10) || hr_fail "no 400 x 600 fix page"
+[ "$(hr_window_title "$main")" = "$HR_MAIN_TITLE" ] || hr_fail "main window title: $(hr_window_title "$main")"
+read -r mx my _ _ <<<"$(hr_geometry "$main")"
+read -r px py _ _ <<<"$(hr_geometry "$page")"
+[ $((px - mx)) = 17 ] && [ $((py - my)) = 17 ] || hr_fail "fix page at $((px - mx)),$((py - my)) inside the main window, not 17,17"
+# Centred on the screen.
+read -r sw sh <<<"$(xdotool getdisplaygeometry)"
+[ "$mx" = $((sw / 2 - 217)) ] && [ "$my" = $((sh / 2 - 317)) ] || hr_fail "main window at $mx,$my is not centred"
+
+hr_wait_page_ready || hr_fail "the fix page does not take input"
+sleep 0.5  # the update check runs 100 ms after the page is up
+hr_screenshot "$screens/fixpage.png" "$page"
+hr_screenshot "$screens/main-window.png" "$main"
+# The picture under every control is the page's own artwork: the corners
+# of the page must match its background picture exactly where no control lies.
+/usr/bin/python3 - "$screens/fixpage.png" "$HR_SOURCE_DIR/src/res/png/145.png" <<'PY' || hr_fail "the fix page does not line up with its artwork"
+import sys
+from PIL import Image, ImageChops
+shot = Image.open(sys.argv[1]).convert("RGB")
+art = Image.open(sys.argv[2]).convert("RGB")
+assert shot.size == art.size == (400, 600), (shot.size, art.size)
+# Regions without controls: the hero and title, the information panel's left
+# part, the band above the bottom line.
+for box in [(40, 40, 360, 220), (30, 240, 290, 380), (20, 530, 380, 570)]:
+    diff = ImageChops.difference(shot.crop(box), art.crop(box)).convert("L")
+    worst = max(diff.getdata())
+    assert worst <= 24, (box, worst)
+# Each control shows something of its own over the artwork.
+for name, box in [("close", (374, 12, 387, 25)), ("uninstall", (78, 478, 322, 526)),
+                  ("more tools", (306, 390, 360, 411)), ("agreement", (30, 575, 250, 595))]:
+    diff = ImageChops.difference(shot.crop(box), art.crop(box)).convert("L")
+    assert max(diff.getdata()) > 40, name
+PY
+
+# The agreement gates the uninstall button.
+read -r ux uy <<<"$(hr_page_uninstall)"
+before=$(mktemp --suffix=.png); after=$(mktemp --suffix=.png)
+xdotool mousemove --sync $((mx + 20)) $((my + 300)); sleep 0.5
+import -window root -crop "244x48+$((mx + 17 + 78))+$((my + 17 + 478))" +repage "$before"
+hr_click_in "$main" $(hr_page_checkbox)
+xdotool mousemove --sync $((mx + 20)) $((my + 300)); sleep 0.8
+import -window root -crop "244x48+$((mx + 17 + 78))+$((my + 17 + 478))" +repage "$after"
+hr_screenshot "$screens/fixpage-unchecked.png" "$page"
+/usr/bin/python3 - "$before" "$after" <<'PY' || hr_fail "unchecking the agreement left the uninstall button as it was"
+import sys
+from PIL import Image, ImageStat
+a, b = (ImageStat.Stat(Image.open(p).convert("HSV")).mean[1] for p in sys.argv[1:3])
+assert b < a * 0.6, (a, b)   # the disabled picture is grey
+PY
+# A click on the disabled button starts nothing.
+hr_click_in "$main" $(hr_page_uninstall)
+sleep 1
+hr_window_shown $HR_PROMPT_W $HR_PROMPT_H && hr_fail "the disabled uninstall button started a run"
+hr_click_in "$main" $(hr_page_checkbox)
+rm -f "$before" "$after"
+
+# Closing asks the feedback question first.
+rm -f "$dir/$HR_LIBRARY_JOURNAL"
+hr_click_in "$main" $(hr_page_close)
+fb=$(hr_wait_feedback 15) || hr_fail "closing did not ask the feedback question"
+hr_screenshot "$screens/feedback.png" "$fb"
+hr_tool_running || hr_fail "the tool ended before the feedback question was answered"
+hr_click_in "$fb" $(hr_feedback_solved)
+hr_wait_tool_exit 20 || hr_fail "the tool did not end after the feedback answer"
+[ "$HR_TOOL_STATUS" = 0 ] || hr_fail "exit code $HR_TOOL_STATUS"
+journal=$(hr_journal "$dir")
+grep -q $'^CustomerFeedbackEx\t10151\t1.2.24.1010\t1\t[0-9-]*\t1$' <<<"$journal" || hr_fail "no 'solved' answer in the journal: $journal"
+grep -q '^FeedbackQuestion' <<<"$journal" && hr_fail "the 'solved' answer asked the question page"
+
+# Three seconds later the tool's own files are gone; the library's answers
+# and journal (not the tool's) stay, and with them the folder.
+for _ in $(seq 1 100); do [ -e "$dir/$HR_TOOL_NAME" ] || break; sleep 0.1; done
+[ -e "$dir/$HR_TOOL_NAME" ] && hr_fail "the tool's executable was not removed"
+[ -e "$dir/$HR_LIBRARY_NAME" ] && hr_fail "the companion library was not removed"
+[ -e "$dir/$HR_LIBRARY_INI" ] || hr_fail "a file that is not the tool's was removed"
+echo "PASS"
