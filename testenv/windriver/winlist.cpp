@@ -3,6 +3,10 @@
 // executable (a full path, or just a file name to match any folder): "hwnd left top width height enabled children title", children being
 // the number of its visible child windows (controls), the title in UTF-8.
 // Exit code 0 when at least one window was listed.
+//
+// winlist --controls <executable>
+// One line per control (child window) of those windows instead: "id left
+// top width height visible enabled", in screen coordinates.
 #include <windows.h>
 #include <tlhelp32.h>
 
@@ -14,6 +18,7 @@ namespace {
 
 std::set<DWORD> g_pids;
 int g_listed = 0;
+bool g_controls = false;
 
 std::string Utf8(const std::wstring& w) {
     if (w.empty()) return std::string();
@@ -28,10 +33,23 @@ BOOL CALLBACK CountVisibleChild(HWND hwnd, LPARAM count) {
     return TRUE;
 }
 
+BOOL CALLBACK PrintControl(HWND hwnd, LPARAM) {
+    RECT rc;
+    GetWindowRect(hwnd, &rc);
+    std::printf("%d %ld %ld %ld %ld %d %d\n", GetDlgCtrlID(hwnd), rc.left, rc.top, rc.right - rc.left,
+                rc.bottom - rc.top, IsWindowVisible(hwnd) ? 1 : 0, IsWindowEnabled(hwnd) ? 1 : 0);
+    ++g_listed;
+    return TRUE;
+}
+
 BOOL CALLBACK OnWindow(HWND hwnd, LPARAM) {
     DWORD pid = 0;
     GetWindowThreadProcessId(hwnd, &pid);
     if (g_pids.count(pid) == 0 || !IsWindowVisible(hwnd)) return TRUE;
+    if (g_controls) {
+        EnumChildWindows(hwnd, PrintControl, 0);
+        return TRUE;
+    }
     RECT rc;
     GetWindowRect(hwnd, &rc);
     wchar_t title[256] = {};
@@ -47,8 +65,13 @@ BOOL CALLBACK OnWindow(HWND hwnd, LPARAM) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc < 2) return 2;
-    const std::wstring wanted = argv[1];
+    int arg = 1;
+    if (argc > 1 && lstrcmpW(argv[1], L"--controls") == 0) {
+        g_controls = true;
+        ++arg;
+    }
+    if (argc <= arg) return 2;
+    const std::wstring wanted = argv[arg];
     const bool fullPath = wanted.find(L'\\') != std::wstring::npos;
     HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
     PROCESSENTRY32W pe = {};

@@ -5,7 +5,8 @@
 #   library initialisation fails  -> log "初始化反馈DLL失败"
 #   library lacks one export      -> log "加载反馈DLL失败"
 #   a newer version (answer 3)    -> generic notice, then the download page
-#   answers 0 and 4               -> no notice, the tool stays usable
+#   answers 0 and 4               -> no notice, the tool stays usable (and
+#                                    its minimise button works)
 set -euo pipefail
 . "$(dirname "$0")/tool-driver.sh"
 hr_driver_init
@@ -80,6 +81,15 @@ for answer in 0 4; do
   hr_window_shown $HR_PROMPT_W $HR_PROMPT_H && hr_fail "answer $answer: a notice came up"
   [ "$(hr_journal "$dir" | grep -c '^GetToolIsNewVersion')" = 1 ] || hr_fail "answer $answer: version asked $(hr_journal "$dir" | grep -c '^GetToolIsNewVersion') times"
   hr_tool_running || hr_fail "answer $answer: the tool ended"
+  if [ "$answer" = 4 ]; then
+    # The minimise button takes the pair off the screen.
+    hr_click_control $HR_ID_MINIMIZE
+    sleep 1.5
+    hr_window_shown $HR_PAGE_W $HR_PAGE_H && hr_fail "minimised, the fix page is still shown"
+    hr_window_shown $HR_MAIN_W $HR_MAIN_H || hr_fail "minimising closed the main window"
+    hr_stop_tool
+    continue
+  fi
   hr_click_in "$main" $(hr_page_close)
   fb=$(hr_wait_feedback 15) || hr_fail "answer $answer: no feedback question"
   hr_click_in "$fb" $(hr_feedback_other)

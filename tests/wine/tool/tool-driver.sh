@@ -107,6 +107,25 @@ hr_windows() {
   wine "$HR_TESTENV_BIN/winlist.exe" "$HR_TOOL_WINPATH" 2>/dev/null | tr -d '\r' || true
 }
 
+# The controls of the tool's visible windows, one line each: "id left top
+# width height visible enabled" (screen coordinates).
+hr_controls() {
+  [ -n "${HR_TOOL_WINPATH:-}" ] || return 0
+  wine "$HR_TESTENV_BIN/winlist.exe" --controls "$HR_TOOL_WINPATH" 2>/dev/null | tr -d '\r' || true
+}
+
+# "left top width height visible enabled" of the first control with that ID.
+hr_control() {  # id
+  hr_controls | awk -v id="$1" '$1 == id { print $2, $3, $4, $5, $6, $7; found = 1; exit } END { exit !found }'
+}
+
+# Clicks the middle of a control, at the place the tool itself put it.
+hr_click_control() {  # id
+  local g; g=$(hr_control "$1") || return 1
+  set -- $g
+  hr_click_at $(( $1 + $3 / 2 )) $(( $2 + $4 / 2 ))
+}
+
 # "left top width height" of a window listed by hr_windows.
 hr_geometry() {  # hwnd
   hr_windows | awk -v h="$1" '$1 == h { print $2, $3, $4, $5; found = 1 } END { exit !found }'
@@ -242,3 +261,6 @@ hr_prompt_confirm()  { echo 174 205; }                      # 118,186 - 230,224
 hr_feedback_solved()    { echo $((17 + 200)) $((17 + 218)); }  # 71,196 - 329,240
 hr_feedback_notsolved() { echo $((17 + 200)) $((17 + 302)); }  # 71,280 - 329,324
 hr_feedback_other()     { echo $((17 + 200)) $((17 + 386)); }  # 71,364 - 329,408
+# Control IDs of the fix page, for hr_control and hr_click_control.
+HR_ID_CLOSE=1009 HR_ID_MINIMIZE=1010 HR_ID_AGREE=1011 HR_ID_VERSION=1012
+HR_ID_MORETOOLS=1013 HR_ID_UNINSTALL=1014 HR_ID_AGREEMENT=1015 HR_ID_FEEDBACK=1016

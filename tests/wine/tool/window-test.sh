@@ -13,7 +13,7 @@ screens="${HR_BUILD_DIR:-/tmp}/screens"
 mkdir -p "$screens"
 
 dir=$(hr_new_folder "window test")
-hr_prepare_folder "$dir"
+hr_prepare_folder "$dir" "Info3=https://tools.example.invalid/more"
 hr_start_tool "$dir"
 
 main=$(hr_wait_window $HR_MAIN_W $HR_MAIN_H 30) || hr_fail "no 434 x 634 main window"
@@ -72,6 +72,50 @@ sleep 1
 hr_window_shown $HR_PROMPT_W $HR_PROMPT_H && hr_fail "the disabled uninstall button started a run"
 hr_click_in "$main" $(hr_page_checkbox)
 rm -f "$before" "$after"
+
+# The controls lie where the layout puts them (page-relative, 96 DPI).
+expect_control() {  # id left top right bottom
+  local g; g=$(hr_control "$1") || hr_fail "control $1 missing"
+  set -- "$1" "$2" "$3" "$4" "$5" $g
+  [ "$(( $6 - px )) $(( $7 - py )) $(( $6 - px + $8 )) $(( $7 - py + $9 ))" = "$2 $3 $4 $5" ] \
+    || hr_fail "control $1 at $(( $6 - px )),$(( $7 - py )) size ${8}x$9, expected $2,$3 - $4,$5"
+}
+expect_control $HR_ID_CLOSE 374 12 387 25
+expect_control $HR_ID_MINIMIZE 337 12 350 25
+expect_control $HR_ID_UNINSTALL 78 478 322 526
+expect_control $HR_ID_MORETOOLS 306 390 360 411
+read -r _ _ _ _ shown _ <<<"$(hr_control $HR_ID_MORETOOLS)"
+[ "$shown" = 1 ] || hr_fail "the more-tools button is hidden without a launcher client"
+
+# The links and the more-tools button call the companion library; a click
+# between the links calls nothing.
+rm -f "$dir/$HR_LIBRARY_JOURNAL"
+hr_click_control $HR_ID_AGREEMENT
+hr_wait_page_ready
+[ "$(hr_journal "$dir")" = OpenUseAgreementUrl ] || hr_fail "agreement link: $(hr_journal "$dir")"
+rm -f "$dir/$HR_LIBRARY_JOURNAL"
+hr_click_control $HR_ID_FEEDBACK
+hr_wait_page_ready
+[ "$(hr_journal "$dir")" = $'FeedbackQuestion\t10151\t1.2.24.1010' ] || hr_fail "feedback link: $(hr_journal "$dir")"
+rm -f "$dir/$HR_LIBRARY_JOURNAL"
+read -r fx fy _ _ <<<"$(hr_control $HR_ID_FEEDBACK)"
+hr_click_at $((fx - 20)) $((fy + 8))
+[ -z "$(hr_journal "$dir")" ] || hr_fail "a click beside the links called the library: $(hr_journal "$dir")"
+hr_click_control $HR_ID_MORETOOLS
+hr_wait_page_ready
+[ "$(hr_journal "$dir")" = $'OpenUrl\tbstr=34\thttps://tools.example.invalid/more' ] || hr_fail "more tools: $(hr_journal "$dir")"
+
+# Dragging the page by its top band carries the main window along.
+xdotool mousemove --sync $((px + 100)) $((py + 15)); sleep 0.3
+xdotool mousedown 1; sleep 0.3
+xdotool mousemove --sync $((px + 130)) $((py + 35)); sleep 0.3
+xdotool mousemove --sync $((px + 160)) $((py + 55)); sleep 0.3
+xdotool mouseup 1; sleep 0.8
+read -r mx2 my2 _ _ <<<"$(hr_geometry "$main")"
+read -r px2 py2 _ _ <<<"$(hr_geometry "$page")"
+[ "$((px2 - px)) $((py2 - py))" = "60 40" ] || hr_fail "the page moved by $((px2 - px)),$((py2 - py)), not 60,40"
+[ "$((px2 - mx2)) $((py2 - my2))" = "17 17" ] || hr_fail "the main window did not follow the page"
+mx=$mx2 my=$my2 px=$px2 py=$py2
 
 # Closing asks the feedback question first.
 rm -f "$dir/$HR_LIBRARY_JOURNAL"
