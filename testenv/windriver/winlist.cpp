@@ -7,10 +7,16 @@
 // winlist --controls <executable>
 // One line per control (child window) of those windows instead: "id left
 // top width height visible enabled", in screen coordinates.
+//
+// winlist --post <hwnd> <message> <wParam> <lParam>
+// Posts one message (numbers in decimal or 0x hexadecimal) to a window, as
+// the taskbar does with WM_SYSCOMMAND. Exit code 0 when it was posted.
 #include <windows.h>
 #include <tlhelp32.h>
 
+#include <cstdint>
 #include <cstdio>
+#include <cwchar>
 #include <set>
 #include <string>
 
@@ -65,6 +71,14 @@ BOOL CALLBACK OnWindow(HWND hwnd, LPARAM) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+    if (argc == 6 && lstrcmpW(argv[1], L"--post") == 0) {
+        auto number = [](const wchar_t* text) { return std::wcstoull(text, nullptr, 0); };
+        HWND target = reinterpret_cast<HWND>(static_cast<uintptr_t>(std::wcstoull(argv[2], nullptr, 16)));
+        return PostMessageW(target, static_cast<UINT>(number(argv[3])), static_cast<WPARAM>(number(argv[4])),
+                            static_cast<LPARAM>(number(argv[5])))
+                   ? 0
+                   : 1;
+    }
     int arg = 1;
     if (argc > 1 && lstrcmpW(argv[1], L"--controls") == 0) {
         g_controls = true;

@@ -87,7 +87,14 @@ for answer in 0 4; do
     sleep 1.5
     hr_window_shown $HR_PAGE_W $HR_PAGE_H && hr_fail "minimised, the fix page is still shown"
     hr_window_shown $HR_MAIN_W $HR_MAIN_H || hr_fail "minimising closed the main window"
-    hr_stop_tool
+    hr_post "$main" $HR_WM_SYSCOMMAND $HR_SC_RESTORE 0
+    hr_wait_page_ready || hr_fail "restored, the fix page did not come back"
+    # The system menu's Close (as the taskbar sends it) asks the feedback
+    # question too.
+    hr_post "$main" $HR_WM_SYSCOMMAND $HR_SC_CLOSE 0
+    fb=$(hr_wait_feedback 15) || hr_fail "the system menu's Close did not ask the feedback question"
+    hr_click_in "$fb" $(hr_feedback_other)
+    hr_wait_tool_exit 20 || hr_fail "the tool did not end after the system menu's Close"
     continue
   fi
   hr_click_in "$main" $(hr_page_close)

@@ -126,6 +126,13 @@ hr_click_control() {  # id
   hr_click_at $(( $1 + $3 / 2 )) $(( $2 + $4 / 2 ))
 }
 
+# Posts a message to a window listed by hr_windows (the taskbar's way of
+# reaching the main window's system menu).
+hr_post() {  # hwnd message wParam lParam
+  wine "$HR_TESTENV_BIN/winlist.exe" --post "$@" >/dev/null 2>&1
+}
+HR_WM_SYSCOMMAND=0x0112 HR_SC_RESTORE=0xF120 HR_SC_CLOSE=0xF060 HR_ID_SYSMENU_ABOUT=0x0010
+
 # "left top width height" of a window listed by hr_windows.
 hr_geometry() {  # hwnd
   hr_windows | awk -v h="$1" '$1 == h { print $2, $3, $4, $5; found = 1 } END { exit !found }'
