@@ -39,7 +39,7 @@ CShadowContentDlg* CRemedoTessaroModernHubrelayServiceUninstalledDlg::NewContent
     return new CTessaroModernHubrelayServiceUninstalledDlg;
 }
 
-void CRemedoTessaroModernHubrelayServiceUninstalledDlg::OnContentShown() { SetForegroundWindow(); }
+void CRemedoTessaroModernHubrelayServiceUninstalledDlg::OnContentPlaced() { SetForegroundWindow(); }
 
 LRESULT CRemedoTessaroModernHubrelayServiceUninstalledDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {

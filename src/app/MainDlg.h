@@ -26,7 +26,7 @@ public:
 protected:
     void InitBeforeLayer() override;
     CShadowContentDlg* NewContent() override;
-    void OnContentShown() override;
+    void OnContentPlaced() override;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:

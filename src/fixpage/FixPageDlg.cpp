@@ -88,7 +88,7 @@ void CTessaroModernHubrelayServiceUninstalledDlg::LayoutControls(BOOL bFirst) {
     GetClientRect(&m_rcClient);
     const float s = m_fScale;
     const SIZE pic = dlg::PictureSize(m_pBkImage);
-    gdip::Image* bk = AsControlImage(m_pBkImage);
+    gdip::Image* bk = m_pBkImage;
 
     // Text widths in the main window's font, measured on the page.
     layout::FixPageTextWidths widths;
