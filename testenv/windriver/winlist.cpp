@@ -6,7 +6,8 @@
 //
 // winlist --controls <executable>
 // One line per control (child window) of those windows instead: "id left
-// top width height visible enabled", in screen coordinates.
+// top width height visible enabled checked", in screen coordinates; checked
+// is a button's BM_GETCHECK state (0 for other controls).
 //
 // winlist --post <hwnd> <message> <wParam> <lParam>
 // Posts one message (numbers in decimal or 0x hexadecimal) to a window, as
@@ -42,8 +43,15 @@ BOOL CALLBACK CountVisibleChild(HWND hwnd, LPARAM count) {
 BOOL CALLBACK PrintControl(HWND hwnd, LPARAM) {
     RECT rc;
     GetWindowRect(hwnd, &rc);
-    std::printf("%d %ld %ld %ld %ld %d %d\n", GetDlgCtrlID(hwnd), rc.left, rc.top, rc.right - rc.left,
-                rc.bottom - rc.top, IsWindowVisible(hwnd) ? 1 : 0, IsWindowEnabled(hwnd) ? 1 : 0);
+    wchar_t cls[32] = {};
+    GetClassNameW(hwnd, cls, 32);
+    DWORD_PTR checked = 0;
+    if (lstrcmpiW(cls, L"Button") == 0) {
+        SendMessageTimeoutW(hwnd, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 2000, &checked);
+    }
+    std::printf("%d %ld %ld %ld %ld %d %d %d\n", GetDlgCtrlID(hwnd), rc.left, rc.top, rc.right - rc.left,
+                rc.bottom - rc.top, IsWindowVisible(hwnd) ? 1 : 0, IsWindowEnabled(hwnd) ? 1 : 0,
+                static_cast<int>(checked));
     ++g_listed;
     return TRUE;
 }

@@ -108,15 +108,17 @@ hr_windows() {
 }
 
 # The controls of the tool's visible windows, one line each: "id left top
-# width height visible enabled" (screen coordinates).
+# width height visible enabled checked" (screen coordinates; checked is a
+# button's check state).
 hr_controls() {
   [ -n "${HR_TOOL_WINPATH:-}" ] || return 0
   wine "$HR_TESTENV_BIN/winlist.exe" --controls "$HR_TOOL_WINPATH" 2>/dev/null | tr -d '\r' || true
 }
 
-# "left top width height visible enabled" of the first control with that ID.
+# "left top width height visible enabled checked" of the first control with
+# that ID.
 hr_control() {  # id
-  hr_controls | awk -v id="$1" '$1 == id { print $2, $3, $4, $5, $6, $7; found = 1; exit } END { exit !found }'
+  hr_controls | awk -v id="$1" '$1 == id { print $2, $3, $4, $5, $6, $7, $8; found = 1; exit } END { exit !found }'
 }
 
 # Clicks the middle of a control, at the place the tool itself put it.

@@ -60,6 +60,8 @@ hr_click_in "$main" $(hr_page_checkbox)
 xdotool mousemove --sync $((mx + 20)) $((my + 300)); sleep 0.8
 import -window root -crop "244x48+$((mx + 17 + 78))+$((my + 17 + 478))" +repage "$after"
 hr_screenshot "$screens/fixpage-unchecked.png" "$page"
+read -r _ _ _ _ _ enabled _ <<<"$(hr_control $HR_ID_UNINSTALL)"
+[ "$enabled" = 0 ] || hr_fail "unchecked, the uninstall button is still enabled"
 /usr/bin/python3 - "$before" "$after" <<'PY' || hr_fail "unchecking the agreement left the uninstall button as it was"
 import sys
 from PIL import Image, ImageStat
@@ -71,7 +73,30 @@ hr_click_in "$main" $(hr_page_uninstall)
 sleep 1
 hr_window_shown $HR_PROMPT_W $HR_PROMPT_H && hr_fail "the disabled uninstall button started a run"
 hr_click_in "$main" $(hr_page_checkbox)
+xdotool mousemove --sync $((mx + 20)) $((my + 300)); sleep 0.8
+import -window root -crop "244x48+$((mx + 17 + 78))+$((my + 17 + 478))" +repage "$after"
+/usr/bin/python3 - "$before" "$after" <<'PY' || hr_fail "checking the agreement again did not bring the uninstall button back"
+import sys
+from PIL import Image, ImageChops
+a, b = (Image.open(p).convert("RGB") for p in sys.argv[1:3])
+assert max(ImageChops.difference(a, b).convert("L").getdata()) <= 24
+PY
+read -r _ _ _ _ _ enabled _ <<<"$(hr_control $HR_ID_UNINSTALL)"
+[ "$enabled" = 1 ] || hr_fail "the uninstall button stayed disabled"
 rm -f "$before" "$after"
+# However fast the clicks come, the button ends up following the box.
+read -r cx cy cw ch _ <<<"$(hr_control $HR_ID_AGREE)"
+xdotool mousemove --sync $((cx + 8)) $((cy + ch / 2))
+for clicks in 5 4 3; do
+  xdotool click --repeat $clicks --delay 40 1
+  sleep 1
+  read -r _ _ _ _ _ _ checked <<<"$(hr_control $HR_ID_AGREE)"
+  read -r _ _ _ _ _ enabled _ <<<"$(hr_control $HR_ID_UNINSTALL)"
+  [ "$enabled" = "$checked" ] || hr_fail "after $clicks quick clicks: box $checked, button enabled $enabled"
+done
+read -r _ _ _ _ _ _ checked <<<"$(hr_control $HR_ID_AGREE)"
+[ "$checked" = 1 ] || hr_click_control $HR_ID_AGREE
+sleep 0.5
 
 # The controls lie where the layout puts them (page-relative, 96 DPI).
 expect_control() {  # id left top right bottom
