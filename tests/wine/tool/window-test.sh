@@ -112,6 +112,27 @@ expect_control $HR_ID_MORETOOLS 306 390 360 411
 read -r _ _ _ _ shown _ <<<"$(hr_control $HR_ID_MORETOOLS)"
 [ "$shown" = 1 ] || hr_fail "the more-tools button is hidden without a launcher client"
 
+# The agreement link takes its hover colour while the pointer rests on it.
+read -r ax ay aw ah _ <<<"$(hr_control $HR_ID_AGREEMENT)"
+normal=$(mktemp --suffix=.png); hover=$(mktemp --suffix=.png)
+xdotool mousemove --sync $((mx + 20)) $((my + 300)); sleep 0.6
+import -window root -crop "${aw}x${ah}+${ax}+${ay}" +repage "$normal"
+xdotool mousemove --sync $((ax + aw / 2)) $((ay + ah / 2)); sleep 0.6
+import -window root -crop "${aw}x${ah}+${ax}+${ay}" +repage "$hover"
+/usr/bin/python3 - "$normal" "$hover" <<'PY' || hr_fail "the agreement link does not change colour under the pointer"
+import sys
+from PIL import Image
+def share(path, rgb):
+    px = list(Image.open(path).convert("RGB").getdata())
+    near = sum(1 for p in px if sum(abs(a - b) for a, b in zip(p, rgb)) < 12)
+    return near / len(px)
+normal_rgb, hover_rgb = (58, 110, 250), (13, 44, 255)
+# The glyphs' solid pixels carry exactly the text colour.
+assert share(sys.argv[1], normal_rgb) > 0.01 and share(sys.argv[1], hover_rgb) < 0.002, "normal colour"
+assert share(sys.argv[2], hover_rgb) > 0.01 and share(sys.argv[2], normal_rgb) < 0.002, "hover colour"
+PY
+rm -f "$normal" "$hover"
+
 # The links and the more-tools button call the companion library; a click
 # between the links calls nothing.
 rm -f "$dir/$HR_LIBRARY_JOURNAL"
