@@ -1,0 +1,215 @@
+# Shared by the end-to-end scripts, which run the real tool (the x86_64
+# build) under Wine on an X display and drive it with xdotool. Source it.
+#
+# It brings the tool driver of tests/wine/tool (prepared folders, windows
+# found by size, clicks at computed positions, journal and log), counts
+# checks instead of stopping at the first failure, and puts back everything
+# of the shared test prefix a script changes: screen DPI, Windows version,
+# the HubrelayService registration, the tool's log, its own folders.
+set -euo pipefail
+
+: "${HR_WIN64_BUILD_DIR:?}" "${HR_SOURCE_DIR:?}" "${HR_BUILD_DIR:?}" "${WINEPREFIX:?}"
+export WINEPREFIX WINEDEBUG=-all LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
+PY=/usr/bin/python3
+E2E_DIR="$HR_SOURCE_DIR/tests/e2e"
+SHOTS="$HR_BUILD_DIR/screenshots/e2e"
+mkdir -p "$SHOTS"
+
+# ---- display ----------------------------------------------------------------
+# ctest gets one from scripts/test.sh; a script run by hand starts its own,
+# on a display number the server itself finds free (never somebody else's).
+e2e_own_xvfb=""
+if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
+  e2e_display_file="$(mktemp)"
+  Xvfb -displayfd 1 -screen 0 1280x1024x24 -nolisten tcp > "$e2e_display_file" 2>/dev/null &
+  e2e_own_xvfb=$!
+  for _ in $(seq 100); do [ -s "$e2e_display_file" ] && break; sleep 0.05; done
+  export DISPLAY=":$(head -n 1 "$e2e_display_file")"
+  rm -f "$e2e_display_file"
+  xdpyinfo >/dev/null 2>&1 || { echo "FAIL: cannot start Xvfb" >&2; exit 1; }
+fi
+
+. "$HR_SOURCE_DIR/tests/wine/tool/tool-driver.sh"
+hr_driver_init
+
+# ---- checks -------------------------------------------------------------------
+e2e_checks=0
+e2e_failures=0
+fail() { echo "FAIL: $*" >&2; e2e_failures=$((e2e_failures + 1)); }
+pass() { e2e_checks=$((e2e_checks + 1)); }
+check() {  # description, command...
+  local what="$1"; shift
+  if "$@"; then pass; else fail "$what"; fi
+}
+expect_eq() {  # description, expected, actual
+  if [ "$2" == "$3" ]; then pass; else fail "$1: expected '$2', got '$3'"; fi
+}
+not() { ! "$@"; }
+# Gives up on the script: what follows depends on what just failed.
+die() { fail "$*"; exit 1; }
+step() { echo "== $(date +%T.%N | cut -c1-12) $*"; }
+
+# ---- prefix state -------------------------------------------------------------
+# Registry values, as they were before the first change.
+declare -A e2e_reg_saved=()
+reg_value() {  # key, name -> data, empty when absent
+  wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | awk -v n="$2" '$1 == n {print $3}' || true
+}
+reg_set() {  # key, name, type, data
+  local id="$1|$2|$3"
+  if [ -z "${e2e_reg_saved[$id]+x}" ]; then e2e_reg_saved[$id]="$(reg_value "$1" "$2")"; fi
+  wine reg add "$1" /v "$2" /t "$3" /d "$4" /f >/dev/null 2>&1
+}
+reg_restore() {
+  local id key name type old
+  for id in "${!e2e_reg_saved[@]}"; do
+    IFS='|' read -r key name type <<< "$id"
+    old="${e2e_reg_saved[$id]}"
+    if [ -z "$old" ]; then
+      wine reg delete "$key" /v "$name" /f >/dev/null 2>&1 || true
+    else
+      [ "$type" == REG_DWORD ] && old=$((old))
+      wine reg add "$key" /v "$name" /t "$type" /d "$old" /f >/dev/null 2>&1 || true
+    fi
+  done
+  e2e_reg_saved=()
+}
+# Wine takes the screen's LOGPIXELSY from this value when a process starts.
+set_dpi() { reg_set 'HKCU\Control Panel\Desktop' LogPixels REG_DWORD "$1"; }
+
+# The Windows version Wine reports, as winecfg names it (win7, win81, ...).
+e2e_version_saved=""
+set_windows_version() {
+  [ -n "$e2e_version_saved" ] || e2e_version_saved="$(winecfg -v 2>/dev/null | tr -d '\r')"
+  winecfg -v "$1" >/dev/null 2>&1 && [ "$(winecfg -v 2>/dev/null | tr -d '\r')" == "$1" ]
+}
+
+# The tool's log: kept aside, so that each case sees only its own records.
+e2e_log_saved=""
+e2e_log_dir_existed=1
+[ -d "$(dirname "$HR_LOG_FILE")" ] || e2e_log_dir_existed=0
+if [ -f "$HR_LOG_FILE" ]; then
+  e2e_log_saved="$(mktemp)"
+  cp -p "$HR_LOG_FILE" "$e2e_log_saved"
+fi
+log_restore() {
+  if [ -n "$e2e_log_saved" ]; then
+    cp -p "$e2e_log_saved" "$HR_LOG_FILE" && rm -f "$e2e_log_saved"
+  else
+    rm -f "$HR_LOG_FILE"
+    [ "$e2e_log_dir_existed" == 1 ] || rmdir "$(dirname "$HR_LOG_FILE")" 2>/dev/null || true
+  fi
+}
+# The records since the last hr_clear_log, as UTF-8 lines without CR.
+log_lines() { hr_log_text | tr -d '\r' || true; }
+# Exactly one record, with the logger's time stamp, carrying the text.
+log_is_one_record() {  # text
+  local lines; lines="$(log_lines)"
+  [ "$(printf '%s\n' "$lines" | grep -c .)" == 1 ] &&
+    grep -qE "^\[[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2} [0-9]{3}ms\]   $1\$" <<< "$lines"
+}
+
+# ---- HubrelayService in Wine's service manager ---------------------------------
+# Through the prefix's sc (the stand-in that prints as a zh-CN Windows does).
+sc_() { wine sc "$@" 2>/dev/null | iconv -f GBK -t UTF-8 | tr -d '\r' || true; }
+service_registered() { sc_ query HubrelayService | grep -q '^SERVICE_NAME: HubrelayService'; }
+service_running() { sc_ query HubrelayService | grep -q 'STATE *: 4 *RUNNING'; }
+e2e_service_existed=""
+service_remove() {
+  sc_ stop HubrelayService >/dev/null
+  sc_ delete HubrelayService >/dev/null
+  local i
+  for i in $(seq 50); do service_registered || return 0; sleep 0.1; done
+  return 1
+}
+# A real, running HubrelayService (testenv's idle service program).
+service_install() {
+  [ -n "$e2e_service_existed" ] || { service_registered && e2e_service_existed=1 || e2e_service_existed=0; }
+  service_remove || return 1
+  local bin; bin="$(hr_winpath "$HR_TESTENV_BIN/hubrelay-service.exe")"
+  sc_ create HubrelayService binPath= "\"$bin\"" DisplayName= "Tessaro Veride Hubrelay" | grep -q 成功 || return 1
+  sc_ start HubrelayService >/dev/null
+  local i
+  for i in $(seq 50); do service_running && return 0; sleep 0.1; done
+  return 1
+}
+service_restore() {
+  [ -n "$e2e_service_existed" ] || return 0
+  if [ "$e2e_service_existed" == 1 ]; then
+    service_registered || service_install >/dev/null || true
+  else
+    service_remove || true
+  fi
+}
+
+# ---- the tool's folders -------------------------------------------------------------
+# Below a public Downloads folder, with blanks in the path as users have them.
+E2E_ROOT="$WINEPREFIX/drive_c/users/Public/Downloads/Hubrelay e2e"
+e2e_folder() {  # name -> prints the Unix path of a fresh, empty folder
+  local dir="$E2E_ROOT/$1"
+  rm -rf "$dir"
+  mkdir -p "$dir"
+  printf '%s\n' "$dir"
+}
+# The stand-in library's answers as UTF-16LE with a byte-order mark, so that
+# the strings may be any text (the profile reader does not read UTF-8).
+write_answers_utf16() {  # dir, Key=Value...
+  local dir="$1"; shift
+  { printf '\xff\xfe'
+    { printf '[Feedback]\r\n'; local kv; for kv in "$@"; do printf '%s\r\n' "$kv"; done; } |
+      iconv -f UTF-8 -t UTF-16LE; } > "$dir/$HR_LIBRARY_INI"
+}
+journal_count() { hr_journal "$1" | grep -c "^$2" || true; }  # dir, call name
+
+# ---- windows and screens ----------------------------------------------------------------
+shot() {  # name [wid] -> prints the file
+  local file="$SHOTS/$1.png"
+  hr_screenshot "$file" "${2:-}" && echo "$file"
+}
+# Windows of the tool that are exactly width x height, one id a line.
+windows_of_size() {  # width height
+  local want_w="$1" want_h="$2" wid x y w h
+  for wid in $(hr_tool_windows); do
+    read -r x y w h <<< "$(hr_geometry "$wid")" || continue
+    [ "$w" == "$want_w" ] && [ "$h" == "$want_h" ] && echo "$wid"
+  done
+  return 0
+}
+# The pointer somewhere that is no control of any window. (A move with
+# --sync to where the pointer already is waits for a motion that never
+# comes, so every click should start from elsewhere.)
+pointer_away() { xdotool mousemove 3 3; sleep 0.2; }
+# "x y" of a point given relative to a window's top-left corner.
+screen_point() {  # wid dx dy
+  local g; g=$(hr_geometry "$1") || return 1
+  set -- $g "$2" "$3"
+  echo $(( $1 + $5 )) $(( $2 + $6 ))
+}
+shots() { "$PY" "$E2E_DIR/shots.py" "$@"; }
+# Presses in the page's top band and drags by dx, dy in small steps.
+drag_by() {  # x y dx dy
+  xdotool mousemove --sync "$1" "$2"; sleep 0.2
+  xdotool mousedown 1; sleep 0.2
+  local i
+  for i in 1 2 3 4 5; do
+    xdotool mousemove --sync $(( $1 + $3 * i / 5 )) $(( $2 + $4 * i / 5 )); sleep 0.05
+  done
+  sleep 0.2; xdotool mouseup 1; sleep 0.4
+}
+
+# ---- end ---------------------------------------------------------------------------
+e2e_finish() {
+  hr_stop_tool || true
+  reg_restore
+  if [ -n "$e2e_version_saved" ]; then winecfg -v "$e2e_version_saved" >/dev/null 2>&1 || true; fi
+  service_restore
+  log_restore
+  rm -rf "$E2E_ROOT"
+  if [ -n "$e2e_own_xvfb" ]; then kill "$e2e_own_xvfb" 2>/dev/null || true; fi
+}
+trap e2e_finish EXIT
+
+report() {
+  echo "$e2e_checks checks passed, $e2e_failures failed; screenshots in $SHOTS"
+  [ "$e2e_failures" -eq 0 ]
+}
