@@ -175,6 +175,13 @@ windows_of_size() {  # width height
   done
   return 0
 }
+window_shown() { [ -n "$(windows_of_size "$1" "$2")" ]; }  # width height
+# Waits until no window of that size is shown.
+wait_window_gone() {  # width height [seconds]
+  local i
+  for i in $(seq $(( ${3:-10} * 5 ))); do window_shown "$1" "$2" || return 0; sleep 0.2; done
+  return 1
+}
 # The pointer somewhere that is no control of any window. (A move with
 # --sync to where the pointer already is waits for a motion that never
 # comes, so every click should start from elsewhere.)

@@ -18,7 +18,7 @@ refused_start() {  # case name, log text
   local prompt
   prompt=$(hr_wait_window "$HR_PROMPT_W" "$HR_PROMPT_H" 30) || { fail "$name: no prompt"; hr_stop_tool; return; }
   sleep 0.5
-  check "$name: no main window behind the prompt" not hr_window_shown "$HR_MAIN_W" "$HR_MAIN_H"
+  check "$name: no main window behind the prompt" not window_shown "$HR_MAIN_W" "$HR_MAIN_H"
   local file; file=$(shot "startup-$name" "$prompt")
   message[$name]="$SHOTS/startup-$name-message.png"
   shots crop "$file" "10 30 338 176" "${message[$name]}"
