@@ -1,0 +1,169 @@
+#!/usr/bin/env bash
+# The main road against Wine's real service manager. With a running
+# HubrelayService: the agreement checkbox gates the uninstall button; a
+# press on the focused button with the pointer elsewhere starts nothing; a
+# run removes the service (outcome 1, no log record) with the progress prompt
+# gone before the outcome prompt comes; a second run finds nothing (outcome
+# 3). With sc printing English, the delete is not recognised (outcome 2).
+# What the tool did is read from the service manager, the log and the
+# windows; the outcome texts are told apart by their pictures.
+source "$(dirname "$0")/lib.sh"
+
+run_outcome=""    # the outcome prompt's window, once a run has ended
+run_progress=""   # screenshots of the progress prompt
+
+# Follows the prompts of one run for up to `seconds`: the first 348 x 236
+# pair is the progress prompt, a pair with new windows is the outcome. Fails
+# when both are shown at once or when no outcome comes.
+follow_run() {  # name, seconds, progress expected (1/0)
+  local name="$1" deadline=$((SECONDS + $2)) first="" ids id new old
+  run_outcome=""; run_progress=""
+  local first_seen=0
+  while [ $SECONDS -lt $deadline ]; do
+    ids=$(windows_of_size "$HR_PROMPT_W" "$HR_PROMPT_H" | sort)
+    if [ -z "$first" ]; then
+      if [ -n "$ids" ]; then first="$ids"; first_seen=$SECONDS; fi
+      [ "$3" == 1 ] && [ -n "$first" ] && { sleep 0.3; run_progress="$(shot "$name-progress" "$(head -n 1 <<< "$first")")"; }
+    else
+      new=""; old=""
+      for id in $ids; do
+        if grep -qx "$id" <<< "$first"; then old="$old $id"; else new="$new $id"; fi
+      done
+      if [ -n "$new" ]; then
+        [ -z "$old" ] || fail "$name: the outcome prompt came while the progress prompt was still shown"
+        run_outcome=$(awk '{print $1}' <<< "$new")
+        break
+      fi
+      # A second look at the progress prompt a little over a second later
+      # shows its dots moving.
+      if [ "$3" == 1 ] && [ -n "$ids" ] && [ $((SECONDS - first_seen)) -ge 2 ] && [ "$(wc -w <<< "$run_progress")" == 1 ]; then
+        run_progress="$run_progress $(shot "$name-progress-later" "$(head -n 1 <<< "$first")")"
+      fi
+    fi
+    sleep 0.2
+  done
+  if [ "$3" == 0 ] && [ -n "$first" ] && [ -z "$run_outcome" ]; then
+    # Without a progress prompt to wait out, the first pair is the outcome.
+    run_outcome=$(awk '{print $1; exit}' <<< "$first")
+  fi
+  [ -n "$run_outcome" ] || die "$name: no outcome prompt"
+  sleep 0.5
+}
+
+# The picture of a prompt's message band, for telling the texts apart.
+message_of() {  # name, prompt window
+  local file; file=$(shot "$1" "$2")
+  shots crop "$file" "10 30 338 176" "$SHOTS/$1-message.png"
+  echo "$SHOTS/$1-message.png"
+}
+
+confirm_outcome() {  # name
+  hr_click_in "$run_outcome" $(hr_prompt_confirm)
+  pointer_away
+  check "$1: the outcome prompt closes" wait_window_gone "$HR_PROMPT_W" "$HR_PROMPT_H" 15
+}
+
+# The uninstall button's picture, with the pointer away from it.
+button_picture() {  # name
+  pointer_away
+  sleep 0.4
+  local x y
+  read -r x y <<< "$(screen_point "$main" 17 17)"
+  import -window root -crop "244x48+$((x + 78))+$((y + 478))" +repage "$SHOTS/$1.png"
+  echo "$SHOTS/$1.png"
+}
+
+nothing_started() {  # what was done
+  sleep 1.5
+  check "$1: no prompt" not window_shown "$HR_PROMPT_W" "$HR_PROMPT_H"
+  check "$1: the service is untouched" service_running
+  expect_eq "$1: no log record" "" "$(log_lines)"
+}
+
+# ---------------------------------------------------------------------------
+step "a registered, running service"
+service_install || die "cannot register and start HubrelayService"
+dir=$(e2e_folder "main road")
+hr_prepare_folder "$dir"
+hr_clear_log
+pointer_away
+hr_start_tool "$dir"
+main=$(hr_wait_window "$HR_MAIN_W" "$HR_MAIN_H" 30) || die "no main window"
+sleep 1
+
+step "the agreement gates the uninstall button"
+enabled=$(button_picture uninstall-enabled)
+hr_click_in "$main" $(hr_page_checkbox)
+disabled=$(button_picture uninstall-disabled)
+check "unchecked: the button shows another picture" shots differ "$enabled" "$disabled" 500
+sat_enabled=$(shots saturation "$enabled"); sat_disabled=$(shots saturation "$disabled")
+check "unchecked: the button turns grey (saturation $sat_enabled -> $sat_disabled)" test "$sat_disabled" -lt $((sat_enabled / 2))
+hr_click_in "$main" $(hr_page_uninstall)
+nothing_started "a click on the disabled button"
+hr_click_in "$main" $(hr_page_checkbox)
+check "checked again: the button is back" shots same "$enabled" "$(button_picture uninstall-enabled-again)" 8
+
+step "a keyboard press with the pointer elsewhere"
+# Keys go to the window under the pointer on this display (no window
+# manager), so the pointer rests on the page's picture, away from the button.
+# The checkbox has the focus since its click; the uninstall button is the
+# next tab stop.
+xdotool mousemove --sync $(screen_point "$main" 217 167); sleep 0.3
+xdotool key Tab; sleep 0.3
+xdotool key space
+nothing_started "space on the focused button, pointer elsewhere"
+
+step "run 1: removed"
+# The same key with the pointer on the button starts the run: the focus was
+# where the check above needed it.
+xdotool mousemove --sync $(screen_point "$main" $(hr_page_uninstall)); sleep 0.4
+xdotool key space
+pointer_away
+follow_run removed 40 1
+check "removed: the progress prompt was seen" test -n "$run_progress"
+removed=$(message_of outcome-removed "$run_outcome")
+check "removed: Wine's service manager no longer has the service" not service_registered
+expect_eq "removed: no log record" "" "$(log_lines)"
+if [ "$(wc -w <<< "$run_progress")" == 2 ]; then
+  # The text band across the middle, where the dots grow.
+  shots crop "${run_progress% *}" "10 98 338 138" "$SHOTS/progress-band-1.png"
+  shots crop "${run_progress#* }" "10 98 338 138" "$SHOTS/progress-band-2.png"
+  check "the progress dots move" shots differ "$SHOTS/progress-band-1.png" "$SHOTS/progress-band-2.png" 5
+fi
+confirm_outcome removed
+
+step "run 2: not present"
+hr_clear_log
+hr_click_in "$main" $(hr_page_uninstall)
+pointer_away
+follow_run not-present 30 0
+not_present=$(message_of outcome-not-present "$run_outcome")
+check "not present: log record (got: $(log_lines))" log_is_one_record "系统中未找到指定的服务"
+confirm_outcome not-present
+hr_stop_tool
+
+# ---------------------------------------------------------------------------
+step "sc in English: the delete is not recognised"
+service_install || die "cannot register HubrelayService again"
+dir=$(e2e_folder "english sc")
+hr_prepare_folder "$dir"
+hr_clear_log
+pointer_away
+STANDIN_SC_LANG=en hr_start_tool "$dir"
+main=$(hr_wait_window "$HR_MAIN_W" "$HR_MAIN_H" 30) || die "no main window (English sc)"
+sleep 1
+hr_click_in "$main" $(hr_page_uninstall)
+pointer_away
+follow_run failed 40 1
+failed=$(message_of outcome-failed "$run_outcome")
+check "failed: log record (got: $(log_lines))" log_is_one_record "卸载服务失败"
+# sc did delete it; the tool cannot tell from an English text.
+check "failed: the service was deleted all the same" not service_registered
+confirm_outcome failed
+hr_stop_tool
+
+step "outcome texts"
+check "removed and not present read differently" shots differ "$removed" "$not_present" 200
+check "removed and failed read differently" shots differ "$removed" "$failed" 200
+check "failed and not present read differently" shots differ "$failed" "$not_present" 200
+report
