@@ -106,13 +106,16 @@ def links(page, scale):
 
 def colour(page, box, which):
     im = rgb(page)
-    want, other = (LINK_NORMAL, LINK_HOVER) if which == "normal" else (LINK_HOVER, LINK_NORMAL)
-    # Only the text's own core pixels count: tight limits keep anti-aliased
-    # edges of one colour from passing for the other.
-    n_want = len([p for p in link_pixels(im, box_of(box), want) if near(im.getpixel(p), want, 25)])
-    n_other = len([p for p in link_pixels(im, box_of(box), other) if near(im.getpixel(p), other, 25)])
-    print(which, "colour pixels", n_want, "other colour pixels", n_other)
-    return 0 if n_want >= 20 and n_other == 0 else 1
+    # Anti-aliasing blends the text with the light band, which only makes it
+    # lighter: the edges of the darker hover colour come near the normal
+    # colour, never the other way round. So the hover colour's core pixels
+    # decide.
+    core = lambda colour: [p for p in link_pixels(im, box_of(box), colour) if near(im.getpixel(p), colour, 25)]
+    n_hover, n_normal = len(core(LINK_HOVER)), len(core(LINK_NORMAL))
+    print("hover colour pixels", n_hover, "normal colour pixels", n_normal)
+    if which == "hover":
+        return 0 if n_hover >= 20 else 1
+    return 0 if n_hover == 0 and n_normal >= 20 else 1
 
 
 def saturation(picture):
