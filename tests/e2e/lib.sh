@@ -2,7 +2,7 @@
 # build) under Wine on an X display and drive it with xdotool. Source it.
 #
 # It brings the tool driver of tests/wine/tool (prepared folders, windows
-# found by size, clicks at computed positions, journal and log), counts
+# as Windows lists them, clicks at computed positions, journal and log), counts
 # checks instead of stopping at the first failure, and puts back everything
 # of the shared test prefix a script changes: screen DPI, Windows version,
 # the HubrelayService registration, the tool's log, its own folders.
@@ -162,20 +162,19 @@ write_answers_utf16() {  # dir, Key=Value...
 journal_count() { hr_journal "$1" | grep -c "^$2" || true; }  # dir, call name
 
 # ---- windows and screens ----------------------------------------------------------------
-shot() {  # name [wid] -> prints the file
+# A screenshot of the screen, or of one window; prints the file, or nothing
+# when the window has gone meanwhile.
+shot() {  # name [hwnd]
   local file="$SHOTS/$1.png"
-  hr_screenshot "$file" "${2:-}" && echo "$file"
-}
-# Windows of the tool that are exactly width x height, one id a line.
-windows_of_size() {  # width height
-  local want_w="$1" want_h="$2" wid x y w h
-  for wid in $(hr_tool_windows); do
-    read -r x y w h <<< "$(hr_geometry "$wid")" || continue
-    [ "$w" == "$want_w" ] && [ "$h" == "$want_h" ] && echo "$wid"
-  done
+  if hr_screenshot "$file" "${2:-}"; then echo "$file"; fi
   return 0
 }
+# Windows of the tool that are exactly width x height, one handle a line.
+windows_of_size() {  # width height
+  hr_windows | awk -v w="$1" -v h="$2" '$4 == w && $5 == h { print $1 }'
+}
 window_shown() { [ -n "$(windows_of_size "$1" "$2")" ]; }  # width height
+window_exists() { hr_geometry "$1" >/dev/null; }  # hwnd
 # Waits until no window of that size is shown.
 wait_window_gone() {  # width height [seconds]
   local i
@@ -193,15 +192,16 @@ screen_point() {  # wid dx dy
   echo $(( $1 + $5 )) $(( $2 + $6 ))
 }
 shots() { "$PY" "$E2E_DIR/shots.py" "$@"; }
-# Presses in the page's top band and drags by dx, dy in small steps.
+# Presses at a point (in a drag band) and drags by dx, dy in a few steps,
+# slow enough for Wine's own move loop (the windows are unmanaged).
 drag_by() {  # x y dx dy
-  xdotool mousemove --sync "$1" "$2"; sleep 0.2
-  xdotool mousedown 1; sleep 0.2
+  xdotool mousemove --sync "$1" "$2"; sleep 0.3
+  xdotool mousedown 1; sleep 0.3
   local i
-  for i in 1 2 3 4 5; do
-    xdotool mousemove --sync $(( $1 + $3 * i / 5 )) $(( $2 + $4 * i / 5 )); sleep 0.05
+  for i in 1 2 3; do
+    xdotool mousemove --sync $(( $1 + $3 * i / 3 )) $(( $2 + $4 * i / 3 )); sleep 0.3
   done
-  sleep 0.2; xdotool mouseup 1; sleep 0.4
+  xdotool mouseup 1; sleep 0.8
 }
 
 # ---- end ---------------------------------------------------------------------------

@@ -9,45 +9,38 @@
 # windows; the outcome texts are told apart by their pictures.
 source "$(dirname "$0")/lib.sh"
 
-run_outcome=""    # the outcome prompt's window, once a run has ended
+run_outcome=""    # the outcome prompt's content window, once a run has ended
 run_progress=""   # screenshots of the progress prompt
 
-# Follows the prompts of one run for up to `seconds`: the first 348 x 236
-# pair is the progress prompt, a pair with new windows is the outcome. Fails
-# when both are shown at once or when no outcome comes.
-follow_run() {  # name, seconds, progress expected (1/0)
-  local name="$1" deadline=$((SECONDS + $2)) first="" ids id new old
+# Follows the prompts of one run for up to `seconds`. The two 348 x 236
+# prompts are told apart by their contents' controls: the progress prompt
+# has its status line only, the outcome prompt its buttons and message.
+# Fails when both are listed at once or when no outcome comes.
+follow_run() {  # name, seconds
+  local name="$1" deadline=$((SECONDS + $2)) list progress outcome first_seen=""
   run_outcome=""; run_progress=""
-  local first_seen=0
   while [ $SECONDS -lt $deadline ]; do
-    ids=$(windows_of_size "$HR_PROMPT_W" "$HR_PROMPT_H" | sort)
-    if [ -z "$first" ]; then
-      if [ -n "$ids" ]; then first="$ids"; first_seen=$SECONDS; fi
-      [ "$3" == 1 ] && [ -n "$first" ] && { sleep 0.3; run_progress="$(shot "$name-progress" "$(head -n 1 <<< "$first")")"; }
-    else
-      new=""; old=""
-      for id in $ids; do
-        if grep -qx "$id" <<< "$first"; then old="$old $id"; else new="$new $id"; fi
-      done
-      if [ -n "$new" ]; then
-        [ -z "$old" ] || fail "$name: the outcome prompt came while the progress prompt was still shown"
-        run_outcome=$(awk '{print $1}' <<< "$new")
-        break
-      fi
-      # A second look at the progress prompt a little over a second later
-      # shows its dots moving.
-      if [ "$3" == 1 ] && [ -n "$ids" ] && [ $((SECONDS - first_seen)) -ge 2 ] && [ "$(wc -w <<< "$run_progress")" == 1 ]; then
-        run_progress="$run_progress $(shot "$name-progress-later" "$(head -n 1 <<< "$first")")"
+    list=$(hr_windows)
+    progress=$(awk '$4 == 348 && $5 == 236 && $7 == 1 { print $1; exit }' <<< "$list")
+    outcome=$(awk '$4 == 348 && $5 == 236 && $7 >= 2 { print $1; exit }' <<< "$list")
+    if [ -n "$outcome" ]; then
+      [ -z "$progress" ] || fail "$name: the outcome prompt came while the progress prompt was still shown"
+      run_outcome=$outcome
+      break
+    fi
+    if [ -n "$progress" ]; then
+      if [ -z "$first_seen" ]; then
+        first_seen=$EPOCHREALTIME
+        run_progress=$(shot "$name-progress" "$progress")
+      elif [ "$(wc -w <<< "$run_progress")" == 1 ] &&
+           awk -v a="$first_seen" -v b="$EPOCHREALTIME" 'BEGIN { exit !(b - a > 1.2) }'; then
+        # A second look a little over a second later shows the dots moving.
+        run_progress="$run_progress $(shot "$name-progress-later" "$progress")"
       fi
     fi
-    sleep 0.2
+    sleep 0.1
   done
-  if [ "$3" == 0 ] && [ -n "$first" ] && [ -z "$run_outcome" ]; then
-    # Without a progress prompt to wait out, the first pair is the outcome.
-    run_outcome=$(awk '{print $1; exit}' <<< "$first")
-  fi
   [ -n "$run_outcome" ] || die "$name: no outcome prompt"
-  sleep 0.5
 }
 
 # The picture of a prompt's message band, for telling the texts apart.
@@ -119,7 +112,7 @@ step "run 1: removed"
 xdotool mousemove --sync $(screen_point "$main" $(hr_page_uninstall)); sleep 0.4
 xdotool key space
 pointer_away
-follow_run removed 40 1
+follow_run removed 40
 check "removed: the progress prompt was seen" test -n "$run_progress"
 removed=$(message_of outcome-removed "$run_outcome")
 check "removed: Wine's service manager no longer has the service" not service_registered
@@ -136,7 +129,7 @@ step "run 2: not present"
 hr_clear_log
 hr_click_in "$main" $(hr_page_uninstall)
 pointer_away
-follow_run not-present 30 0
+follow_run not-present 30
 not_present=$(message_of outcome-not-present "$run_outcome")
 check "not present: log record (got: $(log_lines))" log_is_one_record "系统中未找到指定的服务"
 confirm_outcome not-present
@@ -154,7 +147,7 @@ main=$(hr_wait_window "$HR_MAIN_W" "$HR_MAIN_H" 30) || die "no main window (Engl
 sleep 1
 hr_click_in "$main" $(hr_page_uninstall)
 pointer_away
-follow_run failed 40 1
+follow_run failed 40
 failed=$(message_of outcome-failed "$run_outcome")
 check "failed: log record (got: $(log_lines))" log_is_one_record "卸载服务失败"
 # sc did delete it; the tool cannot tell from an English text.

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # The main window at one screen DPI: its size and centred place, the fix page
-# inset by 17·s, the title; the About entry of the system menu; dragging the
-# page by its top band carries the shadow along; the system menu's Close asks
-# the feedback question (its dialog scaled the same way) before the tool
-# ends with exit code 0.
+# inset by 17·s, the title; dragging the page by its top band carries the
+# shadow along; the About entry of the main window's system menu; that menu's
+# Close asks the feedback question (its dialog scaled the same way) before
+# the tool ends with exit code 0.
 #   window.sh 96|120
 source "$(dirname "$0")/lib.sh"
 DPI="${1:?96 or 120}"
@@ -34,7 +34,7 @@ read -r sw sh <<< "$(xdotool getdisplaygeometry)"
 expect_eq "main window centred on the screen" \
   "$((sw / 2 - $(awk -v s="$S" 'BEGIN { printf "%d", 434 * s / 2 }'))) $((sh / 2 - $(awk -v s="$S" 'BEGIN { printf "%d", 634 * s / 2 }')))" "$mx $my"
 expect_eq "fix page inset" "$M $M" "$((px - mx)) $((py - my))"
-expect_eq "title" "$HR_MAIN_TITLE" "$(xdotool getwindowname "$main")"
+expect_eq "title" "$HR_MAIN_TITLE" "$(hr_window_title "$main")"
 sleep 1
 shot "window-$DPI-page" "$page" >/dev/null
 if [ "$DPI" == 96 ]; then
@@ -42,44 +42,46 @@ if [ "$DPI" == 96 ]; then
     "$SHOTS/window-96-main-over-desktop.png"
 fi
 
+step "drag by the top band"
+dx=-120; dy=70
+drag_by $((px + $(ts 100))) $((py + $(ts 12))) $dx $dy
+read -r mx2 my2 mw2 mh2 <<< "$(hr_geometry "$main")"
+read -r px2 py2 _ _ <<< "$(hr_geometry "$page")"
+expect_eq "the page follows the pointer" "$((px + dx)) $((py + dy))" "$px2 $py2"
+# The shadow is put around the page with its 17·s margin on every side (at
+# 120 DPI that is one pixel less than the picture's own 542 x 792).
+expect_eq "the shadow moves with the page" "$((px2 - M)) $((py2 - M)) $((PW + 2 * M)) $((PH + 2 * M))" "$mx2 $my2 $mw2 $mh2"
+shot "window-$DPI-dragged" >/dev/null
+
 step "About"
-# Keys go to the window under the pointer: it rests on the page's picture.
-xdotool mousemove --sync $((px + $(ts 200))) $((py + $(ts 150))); sleep 0.3
+# Alt+Space opens the system menu of the active window: a click on the main
+# window's shadow makes it the main window again (the page was active for the
+# drag). Keys go to the window under the pointer: it rests on the page.
+hr_click_at $((mx2 + $(ts 8))) $((my2 + $(ts 300)))
+xdotool mousemove --sync $((px2 + $(ts 200))) $((py2 + $(ts 150))); sleep 0.3
 xdotool key alt+space; sleep 0.8
 shot "window-$DPI-system-menu" >/dev/null
 xdotool key Up; sleep 0.2; xdotool key Return
+about_title="关于 RemedoTessaroModernHubrelayServiceUninstalled"
+about_box() { hr_windows | awk -v t="$about_title" '{ h = $1; $1 = $2 = $3 = $4 = $5 = $6 = $7 = ""; sub(/^ +/, "") } $0 == t { print h; exit }'; }
 about=""
-for _ in $(seq 50); do
-  about=$(xdotool search --onlyvisible --name "^关于 RemedoTessaroModernHubrelayServiceUninstalled\$" 2>/dev/null | head -n 1) && [ -n "$about" ] && break
-  sleep 0.1
-done
+for _ in $(seq 20); do about=$(about_box); [ -n "$about" ] && break; sleep 0.2; done
 if [ -n "$about" ]; then
   pass
-  sleep 0.5
   shot "window-$DPI-about" "$about" >/dev/null
   xdotool mousemove --sync $(screen_point "$about" 20 20); sleep 0.2
   xdotool key Return
   ok=0
-  for _ in $(seq 50); do xdotool search --onlyvisible --name "^关于 Remedo" >/dev/null 2>&1 || { ok=1; break; }; sleep 0.1; done
+  for _ in $(seq 20); do [ -z "$(about_box)" ] && { ok=1; break; }; sleep 0.2; done
   expect_eq "the About box closes with Enter" 1 "$ok"
 else
   fail "the system menu's About entry opened no About box"
   xdotool key Escape
 fi
-check "the main window is still there after About" window_shown "$MW" "$MH"
-
-step "drag by the top band"
-dx=-120; dy=70
-drag_by $((px + $(ts 100))) $((py + $(ts 12))) $dx $dy
-read -r mx2 my2 _ _ <<< "$(hr_geometry "$main")"
-read -r px2 py2 _ _ <<< "$(hr_geometry "$page")"
-expect_eq "the page follows the pointer" "$((px + dx)) $((py + dy))" "$px2 $py2"
-expect_eq "the shadow moves with the page" "$((px2 - M)) $((py2 - M))" "$mx2 $my2"
-shot "window-$DPI-dragged" >/dev/null
+check "the main window is still there after About" window_exists "$main"
 
 step "the system menu's Close asks the feedback question"
 rm -f "$dir/$HR_LIBRARY_JOURNAL"
-xdotool mousemove --sync $((px2 + $(ts 200))) $((py2 + $(ts 150))); sleep 0.3
 xdotool key alt+space; sleep 0.8
 xdotool key c
 FW=$(ts 434); FH=$(ts 514)
