@@ -8,10 +8,14 @@ build="${HR_BUILD_ROOT:-$root/build}"
 "$root/scripts/build.sh"
 "$root/scripts/make-prefix.sh"
 
-# One virtual display for every Wine-side test; GUI tests take screenshots of it.
-display_num=$((90 + RANDOM % 100))
-Xvfb ":$display_num" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+# One virtual display for every Wine-side test; GUI tests take screenshots of
+# it. Xvfb picks a free display number itself and tells it through a pipe.
+fifo="$(mktemp -u)"
+mkfifo "$fifo"
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
 xvfb_pid=$!
+read -r -t 30 display_num < "$fifo" || { echo "test: Xvfb did not start" >&2; exit 1; }
+rm -f "$fifo"
 export DISPLAY=":$display_num"
 export WINEPREFIX="$build/wineprefix"
 cleanup() {
@@ -19,7 +23,6 @@ cleanup() {
   kill "$xvfb_pid" >/dev/null 2>&1 || true
 }
 trap cleanup EXIT
-sleep 1
 
 cd "$build/host"
 ctest --output-on-failure --timeout 600 "$@"
