@@ -50,32 +50,7 @@ die() { fail "$*"; exit 1; }
 step() { echo "== $(date +%T.%N | cut -c1-12) $*"; }
 
 # ---- prefix state -------------------------------------------------------------
-# Registry values, as they were before the first change.
-declare -A e2e_reg_saved=()
-reg_value() {  # key, name -> data, empty when absent
-  wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | awk -v n="$2" '$1 == n {print $3}' || true
-}
-reg_set() {  # key, name, type, data
-  local id="$1|$2|$3"
-  if [ -z "${e2e_reg_saved[$id]+x}" ]; then e2e_reg_saved[$id]="$(reg_value "$1" "$2")"; fi
-  wine reg add "$1" /v "$2" /t "$3" /d "$4" /f >/dev/null 2>&1
-}
-reg_restore() {
-  local id key name type old
-  for id in "${!e2e_reg_saved[@]}"; do
-    IFS='|' read -r key name type <<< "$id"
-    old="${e2e_reg_saved[$id]}"
-    if [ -z "$old" ]; then
-      wine reg delete "$key" /v "$name" /f >/dev/null 2>&1 || true
-    else
-      [ "$type" == REG_DWORD ] && old=$((old))
-      wine reg add "$key" /v "$name" /t "$type" /d "$old" /f >/dev/null 2>&1 || true
-    fi
-  done
-  e2e_reg_saved=()
-}
-# Wine takes the screen's LOGPIXELSY from this value when a process starts.
-set_dpi() { reg_set 'HKCU\Control Panel\Desktop' LogPixels REG_DWORD "$1"; }
+. "$(dirname "${BASH_SOURCE[0]}")/../wine/prefix-state.sh"
 
 # The Windows version Wine reports, as winecfg names it (win7, win81, ...).
 e2e_version_saved=""
