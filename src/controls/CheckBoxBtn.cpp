@@ -43,14 +43,11 @@ void CCheckBoxBtn::Paint(HDC hdc) {
 }
 
 void CCheckBoxBtn::DrawContent(CDC& mem) {
-    const int width = m_rcClient.Width();
-    const int height = m_rcClient.Height();
     {
         gdip::Graphics graphics(mem);
         if (m_pBkImage != nullptr) {
             graphics.SetSmoothingMode(gdip::SmoothingModeHighQuality);
-            DrawImagePart(graphics, m_pBkImage, m_rcClient.left, m_rcClient.top, width, height, m_rcBkSrc.left,
-                          m_rcBkSrc.top, m_rcBkSrc.Width(), m_rcBkSrc.Height());
+            DrawBackgroundPiece(graphics, m_pBkImage, m_rcClient, m_rcBkSrc);
         }
         // A strip that does not load is tried again at the next paint.
         if (m_pCheckImage == nullptr && !LoadPngFromResource(m_pCheckImage, CheckStripId)) return;

@@ -82,8 +82,7 @@ void CImageButton::DrawButton(HDC hdc) {
         gdip::Graphics graphics(mem);
         graphics.SetSmoothingMode(gdip::SmoothingModeHighQuality);
         if (m_pBkImage != nullptr) {
-            DrawImagePart(graphics, m_pBkImage, m_rcClient.left, m_rcClient.top, width, height, m_rcBkSrc.left,
-                          m_rcBkSrc.top, m_rcBkSrc.Width(), m_rcBkSrc.Height());
+            DrawBackgroundPiece(graphics, m_pBkImage, m_rcClient, m_rcBkSrc);
         }
         if (HasAllImages()) {
             int index = hr::StateImageIndex(m_nState, IsWindowEnabled() != FALSE);

@@ -46,6 +46,13 @@ void DrawImagePart(gdip::Graphics& graphics, const gdip::Image* pImage, int x, i
     graphics.DrawImage(pImage, x, y, width, height, srcX, srcY, srcWidth, srcHeight, gdip::UnitPixel);
 }
 
+void DrawBackgroundPiece(gdip::Graphics& graphics, const gdip::Image* pImage, const RECT& client,
+                         const RECT& source) {
+    DrawImagePart(graphics, pImage, client.left, client.top, client.right - client.left,
+                  client.bottom - client.top, source.left, source.top, source.right - source.left,
+                  source.bottom - source.top);
+}
+
 namespace {
 HFONT WindowFontOrStock(HWND hWnd) {
     HFONT hFont = hWnd ? reinterpret_cast<HFONT>(::SendMessageW(hWnd, WM_GETFONT, 0, 0)) : nullptr;

@@ -21,6 +21,11 @@ int LoadPngFromResource(gdip::Image*& pImage, UINT nID);
 void DrawImagePart(gdip::Graphics& graphics, const gdip::Image* pImage, int x, int y, int width, int height,
                    int srcX, int srcY, int srcWidth, int srcHeight);
 
+// Draws the piece `source` (image pixels) of an owner's background stretched
+// over a control's whole client rectangle; a null image draws nothing.
+void DrawBackgroundPiece(gdip::Graphics& graphics, const gdip::Image* pImage, const RECT& client,
+                         const RECT& source);
+
 // Creates `font` from the window's font (else the stock GUI font, else the
 // stock ANSI variable font): unchanged when nSizeDelta is 0 (nWeight is then
 // ignored), otherwise nSizeDelta units larger and, when nWeight > 0, of that

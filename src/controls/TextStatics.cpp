@@ -76,8 +76,7 @@ void CDrawTextStatic::Paint(HDC hdc) {
     if (m_pBkImage != nullptr) {
         gdip::Graphics graphics(mem);
         graphics.SetSmoothingMode(gdip::SmoothingModeHighQuality);
-        DrawImagePart(graphics, m_pBkImage, m_rcClient.left, m_rcClient.top, width, height, m_rcBkSrc.left,
-                      m_rcBkSrc.top, m_rcBkSrc.Width(), m_rcBkSrc.Height());
+        DrawBackgroundPiece(graphics, m_pBkImage, m_rcClient, m_rcBkSrc);
     }
     mem.SelectObject(m_font);  // no font yet: the DC's own stays
     std::wstring text = GetWindowTextW();
@@ -155,8 +154,7 @@ void CDrawStateInfoStatic::Paint(HDC hdc) {
     std::wstring text = GetWindowTextW() + hr::DotSuffix(m_nDots);
     if (m_pBkImage != nullptr) {
         gdip::Graphics graphics(mem);
-        DrawImagePart(graphics, m_pBkImage, m_rcClient.left, m_rcClient.top, width, height, m_rcBkSrc.left,
-                      m_rcBkSrc.top, m_rcBkSrc.Width(), m_rcBkSrc.Height());
+        DrawBackgroundPiece(graphics, m_pBkImage, m_rcClient, m_rcBkSrc);
     }
     DrawLaidOut(mem, text, m_rcClient, hr::StateInfoStaticLayout(m_nAlignMode));
 
