@@ -71,11 +71,9 @@ void CImageButton::DrawButton(HDC hdc) {
     if (hdc == nullptr || width <= 0 || height <= 0) return;
 
     // Memory DC and bitmap exist for this draw only.
-    CBitmap bitmap;
-    if (!bitmap.CreateCompatibleBitmap(hdc, width, height)) return;
-    CMemoryDC mem(hdc);
-    if (mem.m_hDC == nullptr) return;
-    mem.SelectObject(bitmap);
+    COffscreenDC offscreen(hdc, width, height);
+    if (!offscreen.IsReady()) return;
+    CMemoryDC& mem = offscreen.DC();
     mem.FillRect(m_rcClient, m_brushBk);
     mem.SetBkMode(TRANSPARENT);
     {

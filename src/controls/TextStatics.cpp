@@ -64,11 +64,9 @@ void CDrawTextStatic::Paint(HDC hdc) {
     const int height = m_rcClient.Height();
     if (hdc == nullptr || width <= 0 || height <= 0) return;
 
-    CBitmap bitmap;
-    if (!bitmap.CreateCompatibleBitmap(hdc, width, height)) return;
-    CMemoryDC mem(hdc);
-    if (mem.m_hDC == nullptr) return;
-    mem.SelectObject(bitmap);
+    COffscreenDC offscreen(hdc, width, height);
+    if (!offscreen.IsReady()) return;
+    CMemoryDC& mem = offscreen.DC();
 
     if (m_brushBk.IsNull()) m_brushBk.CreateSolidBrush(m_crBk);
     mem.FillRect(m_rcClient, m_brushBk);
@@ -141,11 +139,9 @@ void CDrawStateInfoStatic::Paint(HDC hdc) {
     const int height = m_rcClient.Height();
     if (hdc == nullptr || width <= 0 || height <= 0) return;
 
-    CBitmap bitmap;
-    if (!bitmap.CreateCompatibleBitmap(hdc, width, height)) return;
-    CMemoryDC mem(hdc);
-    if (mem.m_hDC == nullptr) return;
-    mem.SelectObject(bitmap);
+    COffscreenDC offscreen(hdc, width, height);
+    if (!offscreen.IsReady()) return;
+    CMemoryDC& mem = offscreen.DC();
 
     mem.FillRect(m_rcClient, m_brushBk);
     mem.SetBkMode(TRANSPARENT);

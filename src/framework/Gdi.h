@@ -138,6 +138,23 @@ public:
     }
 };
 
+// The off-screen half of one double-buffered paint: a memory DC compatible
+// with the target, holding a bitmap of the given size. The bitmap is declared
+// first, so the DC gives it back before it is deleted.
+class COffscreenDC {
+public:
+    COffscreenDC(HDC hTarget, int width, int height) : m_dc(hTarget) {
+        if (m_dc.m_hDC != nullptr && m_bitmap.CreateCompatibleBitmap(hTarget, width, height))
+            m_dc.SelectObject(m_bitmap);
+    }
+    bool IsReady() const { return m_dc.m_hDC != nullptr && !m_bitmap.IsNull(); }
+    CMemoryDC& DC() { return m_dc; }
+
+private:
+    CBitmap m_bitmap;
+    CMemoryDC m_dc;
+};
+
 class CRgn : public CGdiObject<HRGN> {
 public:
     BOOL CreateRoundRectRgn(int l, int t, int r, int b, int w, int h) {

@@ -78,21 +78,7 @@ std::wstring NoVersionDownDll() {
 }
 std::wstring Writer() { return wtest::TestEnvBin() + L"\\WriteDeviceInfo.exe"; }
 
-void RemoveTree(const std::wstring& dir) {
-    WIN32_FIND_DATAW fd;
-    HANDLE h = FindFirstFileW((dir + L"\\*").c_str(), &fd);
-    if (h != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = fd.cFileName;
-            if (name == L"." || name == L"..") continue;
-            const std::wstring path = dir + L"\\" + name;
-            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(path);
-            else DeleteFileW(path.c_str());
-        } while (FindNextFileW(h, &fd));
-        FindClose(h);
-    }
-    RemoveDirectoryW(dir.c_str());
-}
+using wtest::RemoveTree;
 
 // A fresh folder of its own for one test, removed afterwards.
 class Sandbox {

@@ -29,21 +29,7 @@ struct Case {
 
 bool Exists(const std::wstring& path) { return wtest::FileExists(path); }
 
-void RemoveTree(const std::wstring& dir) {
-    WIN32_FIND_DATAW fd;
-    HANDLE h = FindFirstFileW((dir + L"\\*").c_str(), &fd);
-    if (h != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = fd.cFileName;
-            if (name == L"." || name == L"..") continue;
-            const std::wstring path = dir + L"\\" + name;
-            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(path);
-            else DeleteFileW(path.c_str());
-        } while (FindNextFileW(h, &fd));
-        FindClose(h);
-    }
-    RemoveDirectoryW(dir.c_str());
-}
+using wtest::RemoveTree;
 
 HANDLE Start(const std::wstring& exe, const std::wstring& dir) {
     STARTUPINFOW si = {};
