@@ -1,30 +1,36 @@
 #!/usr/bin/env bash
 # Creates (or refreshes) the Wine prefix the tests run in, inside the build
 # tree: 64-bit, zh-CN, CJK font substitutes, and our stand-ins for the Windows
-# console programs Wine lacks or prints differently, installed in system32
-# with native load order.
+# console programs Wine lacks or prints differently, with native load order.
+# As on 64-bit Windows there are two sets: the 64-bit programs in system32
+# (what the tool reaches with redirection off) and 32-bit builds of the same
+# sources in syswow64 (what a 32-bit process and its own children reach).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${HR_BUILD_ROOT:-$root/build}"
 prefix="${1:-$build/wineprefix}"
-standins="$build/win64/testenv/bin"
 export WINEPREFIX="$prefix" WINEARCH=win64 WINEDEBUG=-all
-export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
 export WINEDLLOVERRIDES="mscoree,mshtml="
+. "$root/scripts/wine-env.sh"
+hr_wine_check
 unset DISPLAY
 
 if [ ! -f "$prefix/system.reg" ]; then
   echo "prefix: creating $prefix"
-  wineboot -i >/dev/null 2>&1
-  wineserver -w
+  hr_wine wineboot -i >/dev/null 2>&1
+  hr_wineserver -w
 fi
+[ -d "$prefix/drive_c/windows/syswow64" ] || { echo "prefix: $prefix is not a 64-bit prefix" >&2; exit 1; }
 
-sys32="$prefix/drive_c/windows/system32"
-for prog in powershell sc timeout; do
-  if [ -f "$standins/$prog.exe" ]; then
-    cp -f "$standins/$prog.exe" "$sys32/$prog.exe"
-  fi
-done
+install_standins() {  # build tree, system folder of the prefix
+  local prog
+  for prog in powershell sc timeout; do
+    [ -f "$1/testenv/bin/$prog.exe" ] || { echo "prefix: $1 has no $prog stand-in (build first)" >&2; exit 1; }
+    cp -f "$1/testenv/bin/$prog.exe" "$prefix/drive_c/windows/$2/$prog.exe"
+  done
+}
+install_standins "$build/win64" system32
+install_standins "$build/win32" syswow64
 
 # Registry: font substitutes and load order. regedit reads UTF-16 with a BOM.
 reg="$(mktemp --suffix=.reg)"
@@ -57,7 +63,7 @@ Windows Registry Editor Version 5.00
 "ShowCrashDialog"=dword:00000000
 REG
 } > "$reg"
-wine regedit /S "$(winepath -w "$reg")" >/dev/null 2>&1
-wineserver -w
+hr_wine regedit /S "$(hr_winepath -w "$reg")" >/dev/null 2>&1
+hr_wineserver -w
 rm -f "$reg"
 echo "prefix: ready ($prefix)"

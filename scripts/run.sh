@@ -9,8 +9,8 @@
 #   progress prompt, outcome prompt, feedback question, exit) and saves a
 #   screenshot of every step in build/demo-screenshots.
 #
-# Only 64-bit Wine runs here, so the demo runs the x86_64 build of the same
-# sources as the shipped 32-bit tool (build/win32).
+# It runs the shipped tool, the 32-bit build in build/win32 that users
+# download, in a 64-bit prefix: a WOW64 process, as on 64-bit Windows.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${HR_BUILD_ROOT:-$root/build}"
@@ -20,13 +20,13 @@ build="${HR_BUILD_ROOT:-$root/build}"
 prefix="$build/demoprefix"
 "$root/scripts/make-prefix.sh" "$prefix"
 
-win64="$build/win64"
-bin="$win64/testenv/bin"
+win32="$build/win32"
+bin="$win32/testenv/bin"
 exe_name=RemedoTessaroModernHubrelayServiceUninstalled.exe
-tool="$win64/src/app/$exe_name"
+tool="$win32/src/app/$exe_name"
 [ -f "$tool" ] || { echo "run: the tool was not built ($tool)" >&2; exit 1; }
-export WINEPREFIX="$prefix" WINEARCH=win64 WINEDEBUG=-all
-export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8 WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX="$prefix" WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+. "$root/scripts/wine-env.sh"
 
 # The display decides the mode; it must be known before the first Wine
 # program of this session starts, because the prefix's desktop keeps it.
@@ -44,7 +44,7 @@ else
   xdpyinfo >/dev/null 2>&1 || { echo "run: cannot start Xvfb" >&2; exit 1; }
 fi
 cleanup() {
-  wineserver -k >/dev/null 2>&1 || true
+  hr_wineserver -k >/dev/null 2>&1 || true
   if [ -n "$own_xvfb" ]; then kill "$own_xvfb" 2>/dev/null || true; fi
 }
 trap cleanup EXIT
@@ -54,14 +54,14 @@ trap cleanup EXIT
 # and stacks the windows itself (the test prefix's setting).
 managed=N
 [ "$mode" = interactive ] && managed=Y
-wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d "$managed" /f >/dev/null 2>&1
+hr_wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d "$managed" /f >/dev/null 2>&1
 
 # The vendor's service: testenv's idle service program, installed where a
 # vendor would put it, registered and running in Wine's service manager.
-sc_() { wine sc "$@" 2>/dev/null | iconv -f GBK -t UTF-8 | tr -d '\r' || true; }
+sc_() { hr_sc "$@"; }
 service_dir="$prefix/drive_c/Program Files/Tessaro/Hubrelay"
 mkdir -p "$service_dir"
-cp -f "$bin/hubrelay-service.exe" "$service_dir/HubrelayService.exe"
+cp -f "$build/win64/testenv/bin/hubrelay-service.exe" "$service_dir/HubrelayService.exe"
 sc_ stop HubrelayService >/dev/null
 sc_ delete HubrelayService >/dev/null
 sc_ create HubrelayService binPath= '"C:\Program Files\Tessaro\Hubrelay\HubrelayService.exe"' \
@@ -86,8 +86,7 @@ cp "$bin/TessaroFeedbackInformation.dll" "$demo/"
 printf '[Feedback]\r\nInitResult=1\r\nNewVersionResult=0\r\nInfo3=https://tools.example.com/more\r\n' \
   > "$demo/TessaroFeedbackInformation.ini"
 rm -f "$prefix/drive_c/ProgramData/ToolLog/Tessaro Veride Hubrelay 服务卸载工具.txt"
-echo "run: $demo_win\\$exe_name (the x86_64 build: 32-bit Wine cannot run here;"
-echo "     the shipped 32-bit tool is $build/win32/src/app/$exe_name)"
+echo "run: $demo_win\\$exe_name (the shipped 32-bit build, a WOW64 process in the 64-bit prefix)"
 
 summary() {  # the tool's exit code
   echo "run: the tool ended with exit code $1"
@@ -111,7 +110,7 @@ summary() {  # the tool's exit code
 if [ "$mode" = interactive ]; then
   echo "run: starting the tool on $DISPLAY; close it to end the demo"
   status=0
-  ( cd "$demo" && exec wine "./$exe_name" ) || status=$?
+  ( cd "$demo" && exec "$HR_WINE64" "./$exe_name" ) || status=$?
   summary "$status"
   exit 0
 fi
@@ -120,7 +119,7 @@ fi
 shots="$build/demo-screenshots"
 rm -rf "$shots"
 mkdir -p "$shots"
-export HR_WIN64_BUILD_DIR="$win64"
+export HR_WIN_BUILD_DIR="$win32"
 . "$root/tests/wine/tool/tool-driver.sh"
 hr_driver_init
 picture() { "/usr/bin/python3" "$root/tests/e2e/shots.py" "$@"; }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what building and testing the tool needs on Debian 12. Idempotent;
-# runs as root or through sudo. Never installs wine32: the 32-bit loader cannot
-# run here, and the Windows-side tests use the x86_64 build under wine64.
+# runs as root or through sudo. wine32 (i386) goes beside wine64 so that a
+# 64-bit prefix runs the shipped 32-bit tool as a WOW64 process, as 64-bit
+# Windows does; recommends stay off so nothing else of i386 comes along.
 set -euo pipefail
 
 if [ "$(id -u)" -ne 0 ]; then
@@ -11,7 +12,7 @@ fi
 packages=(
   cmake make g++ googletest libgtest-dev
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
-  wine wine64
+  wine wine64 wine32:i386
   # what libwine recommends, named here because recommends would also pull wine32
   libxrender1 libxrandr2 libxcursor1 libxi6 libxinerama1 libxcomposite1 libxfixes3 libxxf86vm1
   libgnutls30 libdbus-1-3 fonts-wine fonts-liberation
@@ -19,6 +20,11 @@ packages=(
   locales fonts-wqy-microhei fonts-wqy-zenhei
   python3-pil file
 )
+
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  echo "setup: enabling the i386 architecture"
+  dpkg --add-architecture i386
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -7,6 +7,7 @@ build="${HR_BUILD_ROOT:-$root/build}"
 "$root/scripts/setup.sh"
 "$root/scripts/build.sh"
 "$root/scripts/make-prefix.sh"
+. "$root/scripts/wine-env.sh"
 
 # One virtual display for every Wine-side test; GUI tests take screenshots of
 # it. Xvfb picks a free display number itself and tells it through a pipe.
@@ -19,7 +20,7 @@ rm -f "$fifo"
 export DISPLAY=":$display_num"
 export WINEPREFIX="$build/wineprefix"
 cleanup() {
-  WINEPREFIX="$build/wineprefix" wineserver -k >/dev/null 2>&1 || true
+  WINEPREFIX="$build/wineprefix" hr_wineserver -k >/dev/null 2>&1 || true
   kill "$xvfb_pid" >/dev/null 2>&1 || true
 }
 trap cleanup EXIT

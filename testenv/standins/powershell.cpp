@@ -155,6 +155,12 @@ int wmain() {
             for (size_t j = i + 1; j + 1 < words.size(); ++j)
                 if (Lower(words[j]) == L"-name") return GetService(words[j + 1], command);
         }
+        // As PowerShell answers it: lets a test see which of the two
+        // installed PowerShells (system32 or syswow64) a command reached.
+        if (w == L"[environment]::is64bitprocess") {
+            Out(sizeof(void*) == 8 ? L"True\r\n" : L"False\r\n");
+            return 0;
+        }
         if (w == L"get-wmiobject") {
             for (size_t j = i + 1; j < words.size(); ++j)
                 if (Lower(words[j]) == L"win32_osrecoveryconfiguration") return RecoveryConfiguration();

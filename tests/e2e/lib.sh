@@ -8,11 +8,12 @@
 # the HubrelayService registration, the tool's log, its own folders.
 set -euo pipefail
 
-: "${HR_WIN64_BUILD_DIR:?}" "${HR_SOURCE_DIR:?}" "${HR_BUILD_DIR:?}" "${WINEPREFIX:?}"
-export WINEPREFIX WINEDEBUG=-all LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
+: "${HR_WIN_BUILD_DIR:?}" "${HR_SOURCE_DIR:?}" "${HR_BUILD_DIR:?}" "${WINEPREFIX:?}"
+export WINEPREFIX WINEDEBUG=-all
+. "$HR_SOURCE_DIR/scripts/wine-env.sh"
 PY=/usr/bin/python3
 E2E_DIR="$HR_SOURCE_DIR/tests/e2e"
-SHOTS="$HR_BUILD_DIR/screenshots/e2e"
+SHOTS="$HR_BUILD_DIR/screenshots/e2e/${HR_WIN_ARCH:-x86_64}"
 mkdir -p "$SHOTS"
 
 # ---- display ----------------------------------------------------------------
@@ -55,8 +56,8 @@ step() { echo "== $(date +%T.%N | cut -c1-12) $*"; }
 # The Windows version Wine reports, as winecfg names it (win7, win81, ...).
 e2e_version_saved=""
 set_windows_version() {
-  [ -n "$e2e_version_saved" ] || e2e_version_saved="$(winecfg -v 2>/dev/null | tr -d '\r')"
-  winecfg -v "$1" >/dev/null 2>&1 && [ "$(winecfg -v 2>/dev/null | tr -d '\r')" == "$1" ]
+  [ -n "$e2e_version_saved" ] || e2e_version_saved="$(hr_winecfg_version)"
+  hr_winecfg_version "$1" && [ "$(hr_winecfg_version)" == "$1" ]
 }
 
 # The tool's log: kept aside, so that each case sees only its own records.
@@ -86,7 +87,7 @@ log_is_one_record() {  # text
 
 # ---- HubrelayService in Wine's service manager ---------------------------------
 # Through the prefix's sc (the stand-in that prints as a zh-CN Windows does).
-sc_() { wine sc "$@" 2>/dev/null | iconv -f GBK -t UTF-8 | tr -d '\r' || true; }
+sc_() { hr_sc "$@"; }
 service_registered() { sc_ query HubrelayService | grep -q '^SERVICE_NAME: HubrelayService'; }
 service_running() { sc_ query HubrelayService | grep -q 'STATE *: 4 *RUNNING'; }
 e2e_service_existed=""
@@ -183,7 +184,7 @@ drag_by() {  # x y dx dy
 e2e_finish() {
   hr_stop_tool || true
   reg_restore
-  if [ -n "$e2e_version_saved" ]; then winecfg -v "$e2e_version_saved" >/dev/null 2>&1 || true; fi
+  if [ -n "$e2e_version_saved" ]; then hr_winecfg_version "$e2e_version_saved" || true; fi
   service_restore
   log_restore
   rm -rf "$E2E_ROOT"

@@ -56,7 +56,7 @@ if set_windows_version win81; then
 else
   fail "winecfg cannot set win81"
 fi
-winecfg -v "$e2e_version_saved" >/dev/null 2>&1 || fail "cannot put the Windows version back"
+hr_winecfg_version "$e2e_version_saved" || fail "cannot put the Windows version back"
 
 step "prompt texts"
 check "a missing export shows the missing library's text" shots same "${message[no-library]}" "${message[export-missing]}" 0

@@ -1,14 +1,15 @@
 # Sourced by the X-level suites. Other suites share the Wine prefix: every
 # registry value changed through reg_set is put back as it was (or removed)
 # by reg_restore, which the suites call when they end.
+. "$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/scripts/wine-env.sh"
 declare -A hr_reg_saved=()
 reg_value() {  # key, name -> data, empty when absent
-  wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | awk -v n="$2" '$1 == n {print $3}' || true
+  hr_wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | awk -v n="$2" '$1 == n {print $3}' || true
 }
 reg_set() {  # key, name, type, data
   local id="$1|$2|$3"
   if [ -z "${hr_reg_saved[$id]+x}" ]; then hr_reg_saved[$id]="$(reg_value "$1" "$2")"; fi
-  wine reg add "$1" /v "$2" /t "$3" /d "$4" /f >/dev/null 2>&1
+  hr_wine reg add "$1" /v "$2" /t "$3" /d "$4" /f >/dev/null 2>&1
 }
 reg_restore() {
   local id key name type old
@@ -16,10 +17,10 @@ reg_restore() {
     IFS='|' read -r key name type <<< "$id"
     old="${hr_reg_saved[$id]}"
     if [ -z "$old" ]; then
-      wine reg delete "$key" /v "$name" /f >/dev/null 2>&1 || true
+      hr_wine reg delete "$key" /v "$name" /f >/dev/null 2>&1 || true
     else
       [ "$type" == REG_DWORD ] && old=$((old))
-      wine reg add "$key" /v "$name" /t "$type" /d "$old" /f >/dev/null 2>&1 || true
+      hr_wine reg add "$key" /v "$name" /t "$type" /d "$old" /f >/dev/null 2>&1 || true
     fi
   done
   hr_reg_saved=()

@@ -1,12 +1,11 @@
 #!/usr/bin/env bash
-# Runs one Windows program of the x86_64 build in the test prefix:
-# 64-bit Wine, zh-CN locale (ANSI code page 936), quiet debug channels.
+# Runs one Windows program (of either build) in the test prefix from its own
+# folder: zh-CN locale (ANSI code page 936), quiet debug channels, the loader
+# scripts/wine-env.sh decides.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 export WINEPREFIX="${WINEPREFIX:-$root/build/wineprefix}"
-export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
-export WINEDEBUG="${WINEDEBUG:--all}"
-export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+. "$root/scripts/wine-env.sh"
 exe="$1"; shift
 cd "$(dirname "$exe")"
-exec wine "$exe" "$@"
+exec "$HR_WINE64" "$exe" "$@"

@@ -15,7 +15,7 @@ namespace {
 
 std::wstring GalleryDir() {
     std::wstring dir;
-    if (const char* build = std::getenv("HR_WIN64_BUILD_DIR")) {
+    if (const char* build = std::getenv("HR_WIN_BUILD_DIR")) {
         dir = L"Z:";
         for (const char* p = build; *p; ++p) dir += *p == '/' ? L'\\' : static_cast<wchar_t>(*p);
     } else {

@@ -3,4 +3,4 @@
 #   dialogs-inprocess.sh 96|120|144
 source "$(dirname "$0")/lib.sh"
 set_dpi "$1"
-"$WINE_RUN" "$HR_WIN64_BUILD_DIR/tests/wine/dialogs/dialogs_tests.exe"
+"$WINE_RUN" "$HR_WIN_BUILD_DIR/tests/wine/dialogs/dialogs_tests.exe"

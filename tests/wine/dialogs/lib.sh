@@ -2,13 +2,13 @@
 # driver with its command channel, checks and screenshots. Source it.
 set -euo pipefail
 
-: "${HR_WIN64_BUILD_DIR:?}" "${HR_SOURCE_DIR:?}" "${HR_BUILD_DIR:?}" "${WINEPREFIX:?}"
+: "${HR_WIN_BUILD_DIR:?}" "${HR_SOURCE_DIR:?}" "${HR_BUILD_DIR:?}" "${WINEPREFIX:?}"
 export WINEPREFIX WINEDEBUG=-all LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
 PY=/usr/bin/python3
 WINE_RUN="$HR_SOURCE_DIR/tests/wine/wine-run.sh"
-DRIVER_BUILT="$HR_WIN64_BUILD_DIR/tests/wine/dialogs/dialog_driver.exe"
-STANDIN_DLL="$HR_WIN64_BUILD_DIR/testenv/bin/TessaroFeedbackInformation.dll"
-SHOTS="$HR_BUILD_DIR/screenshots/dialogs"
+DRIVER_BUILT="$HR_WIN_BUILD_DIR/tests/wine/dialogs/dialog_driver.exe"
+STANDIN_DLL="$HR_WIN_BUILD_DIR/testenv/bin/TessaroFeedbackInformation.dll"
+SHOTS="$HR_BUILD_DIR/screenshots/dialogs/${HR_WIN_ARCH:-x86_64}"
 mkdir -p "$SHOTS"
 
 failures=0

@@ -4,17 +4,17 @@
 set -euo pipefail
 exe="${1:?engine_tests.exe}"
 run="$(cd "$(dirname "$0")/.." && pwd)/wine-run.sh"
-export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8 WINEDEBUG=-all
+. "$(cd "$(dirname "$0")/../../.." && pwd)/scripts/wine-env.sh"
 
-original="$(winecfg -v 2>/dev/null | tr -d '\r')"
-restore() { winecfg -v "$original" >/dev/null 2>&1 || true; }
+original="$(hr_winecfg_version)"
+restore() { hr_winecfg_version "$original" || true; }
 trap restore EXIT
 echo "prefix version: $original"
 
 status=0
 check() {  # wine version name, expected pair, expected answer
   local name="$1" pair="$2" supported="$3"
-  if ! winecfg -v "$name" >/dev/null 2>&1 || [ "$(winecfg -v 2>/dev/null | tr -d '\r')" != "$name" ]; then
+  if ! hr_winecfg_version "$name" || [ "$(hr_winecfg_version)" != "$name" ]; then
     echo "FAIL: winecfg cannot set $name"; status=1; return
   fi
   echo "== $name: expecting $pair, supported $supported"

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "StackBalance.h"
 #include "WineTestUtil.h"
 #include "integration/DeviceInfoCipher.h"
 #include "integration/FeedbackDll.h"
@@ -43,13 +44,29 @@ int Probe(const char* mode) {
         return dll.CallGetToolIsNewVersion(kFeedbackToolId, kFeedbackToolVersion);
     }
     if (std::strcmp(mode, "calls") == 0) {
-        dll.CallInitFreedbackDll(&info);
-        dll.CallGetToolIsNewVersion(kFeedbackToolId, kFeedbackToolVersion);
-        dll.CallOpenToolDownUrl();
-        dll.CallOpenUseAgreementUrl();
-        dll.CallFeedbackQuestion(kFeedbackToolId, kFeedbackToolVersion);
-        dll.CallOpenUrl(FeedbackInfoString(info, FEEDBACK_INFO_MORE_TOOLS));
-        dll.CallCustomerFeedbackEx(kFeedbackToolId, kFeedbackToolVersion, 2, L"1700000000", L"3");
+        // Every call the tool makes, each checked for leaving the stack as
+        // it found it; the first unbalanced one answers 10 + its place.
+        typedef void (*Call)(void*);
+        const Call calls[] = {
+            [](void* d) { static_cast<CFeedbackDll*>(d)->CallInitFreedbackDll(&info); },
+            [](void* d) {
+                static_cast<CFeedbackDll*>(d)->CallGetToolIsNewVersion(kFeedbackToolId, kFeedbackToolVersion);
+            },
+            [](void* d) { static_cast<CFeedbackDll*>(d)->CallOpenToolDownUrl(); },
+            [](void* d) { static_cast<CFeedbackDll*>(d)->CallOpenUseAgreementUrl(); },
+            [](void* d) {
+                static_cast<CFeedbackDll*>(d)->CallFeedbackQuestion(kFeedbackToolId, kFeedbackToolVersion);
+            },
+            [](void* d) {
+                static_cast<CFeedbackDll*>(d)->CallOpenUrl(FeedbackInfoString(info, FEEDBACK_INFO_MORE_TOOLS));
+            },
+            [](void* d) {
+                static_cast<CFeedbackDll*>(d)->CallCustomerFeedbackEx(kFeedbackToolId, kFeedbackToolVersion, 2,
+                                                                      L"1700000000", L"3");
+            },
+        };
+        for (size_t i = 0; i < sizeof(calls) / sizeof(calls[0]); ++i)
+            if (!RunBalanced(calls[i], &dll)) return 10 + static_cast<int>(i);
         dll.Unload();
         return 1;
     }

@@ -536,6 +536,12 @@ TEST(OtherResources, VersionInformation) {
     EXPECT_EQ(translation[1], 1200);
 }
 
+// A system callback: stdcall in the 32-bit build, which a lambda cannot be.
+BOOL CALLBACK CountResource(HMODULE, LPCWSTR, LPWSTR, LONG_PTR count) {
+    ++*reinterpret_cast<int*>(count);
+    return TRUE;
+}
+
 TEST(OtherResources, ManifestAsksForElevationAndCommonControls6) {
     Blob b = FindBlob(MAKEINTRESOURCEW(24) /* RT_MANIFEST */, MAKEINTRESOURCEW(1));
     ASSERT_NE(b.data, nullptr);
@@ -551,11 +557,7 @@ TEST(OtherResources, ManifestAsksForElevationAndCommonControls6) {
     // Exactly one manifest: a second one (say, a toolchain default) would be
     // picked by ID order and lose the elevation request.
     int manifests = 0;
-    EnumResourceNamesW(nullptr, MAKEINTRESOURCEW(24),
-        [](HMODULE, LPCWSTR, LPWSTR, LONG_PTR count) -> BOOL {
-            ++*reinterpret_cast<int*>(count);
-            return TRUE;
-        }, reinterpret_cast<LONG_PTR>(&manifests));
+    EnumResourceNamesW(nullptr, MAKEINTRESOURCEW(24), &CountResource, reinterpret_cast<LONG_PTR>(&manifests));
     EXPECT_EQ(manifests, 1);
 }
 

@@ -4,6 +4,8 @@
 #include "WineTestUtil.h"
 #include "engine/CommandRunner.h"
 
+#include <cstring>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -122,9 +124,140 @@ TEST_F(PlantedPrograms, AreNotRunInsteadOfTheSystemOnes) {
     EXPECT_FALSE(wtest::FileExists(m_marker2));
 }
 
-TEST(ProcessUtilities, SixtyFourBitProcessIsNotWow64) {
-    EXPECT_EQ(0, IsWow64());
-    EXPECT_EQ(0, IsWow64());  // the cached lookup answers the same
+// The test prefix is 64-bit: the i686 build runs in it as a WOW64 process.
+const bool kWow64Build = sizeof(void*) == 4;
+
+TEST(ProcessUtilities, IsWow64AnswersForTheBuild) {
+    EXPECT_EQ(kWow64Build ? 1 : 0, IsWow64());
+    EXPECT_EQ(kWow64Build ? 1 : 0, IsWow64());  // the cached lookup answers the same
+}
+
+// Which PowerShell this thread reaches by the system folder's path: the
+// prefix holds a 64-bit stand-in in system32 and a 32-bit one in syswow64,
+// so the image's machine type tells whether redirection is on.
+WORD SystemPowerShellMachine() {
+    wchar_t folder[MAX_PATH];
+    const UINT n = GetSystemDirectoryW(folder, MAX_PATH);
+    const std::wstring path = std::wstring(folder, n) + L"\\powershell.exe";
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return 0;
+    IMAGE_DOS_HEADER dos = {};
+    DWORD got = 0;
+    WORD machine = 0;
+    if (ReadFile(h, &dos, sizeof(dos), &got, nullptr) && got == sizeof(dos) &&
+        SetFilePointer(h, dos.e_lfanew + 4, nullptr, FILE_BEGIN) != INVALID_SET_FILE_POINTER)
+        ReadFile(h, &machine, sizeof(machine), &got, nullptr);
+    CloseHandle(h);
+    return machine;
+}
+
+// Replaces one of this program's imports for the lifetime of the object, so
+// that a system call the runner makes can be made to fail.
+class ImportPatch {
+public:
+    ImportPatch(const char* name, void* replacement) {
+        BYTE* base = reinterpret_cast<BYTE*>(GetModuleHandleW(nullptr));
+        auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(
+            base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
+        const auto& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+        for (auto* d = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress);
+             d->Name && !m_slot; ++d) {
+            auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(
+                base + (d->OriginalFirstThunk ? d->OriginalFirstThunk : d->FirstThunk));
+            auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->FirstThunk);
+            for (; names->u1.AddressOfData; ++names, ++slots) {
+                if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
+                auto* byName = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
+                if (std::strcmp(reinterpret_cast<const char*>(byName->Name), name) == 0) {
+                    m_slot = &slots->u1.Function;
+                    break;
+                }
+            }
+        }
+        if (m_slot) {
+            m_old = *m_slot;
+            Write(reinterpret_cast<decltype(m_old)>(replacement));
+        }
+    }
+    ~ImportPatch() {
+        if (m_slot) Write(m_old);
+    }
+    bool ok() const { return m_slot != nullptr; }
+
+private:
+    void Write(decltype(IMAGE_THUNK_DATA::u1.Function) value) {
+        DWORD old = 0;
+        VirtualProtect(m_slot, sizeof(*m_slot), PAGE_READWRITE, &old);
+        *m_slot = value;
+        VirtualProtect(m_slot, sizeof(*m_slot), old, &old);
+    }
+    decltype(IMAGE_THUNK_DATA::u1.Function)* m_slot = nullptr;
+    decltype(IMAGE_THUNK_DATA::u1.Function) m_old = 0;
+};
+
+BOOL WINAPI FailingCreatePipe(PHANDLE, PHANDLE, LPSECURITY_ATTRIBUTES, DWORD) {
+    SetLastError(ERROR_NO_SYSTEM_RESOURCES);
+    return FALSE;
+}
+BOOL WINAPI FailingCreateProcessW(LPCWSTR, LPWSTR, LPSECURITY_ATTRIBUTES, LPSECURITY_ATTRIBUTES, BOOL,
+                                  DWORD, LPVOID, LPCWSTR, LPSTARTUPINFOW, LPPROCESS_INFORMATION) {
+    SetLastError(ERROR_FILE_NOT_FOUND);
+    return FALSE;
+}
+
+class Wow64Redirection : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!kWow64Build) GTEST_SKIP() << "only a 32-bit process has redirection";
+        ASSERT_EQ(IMAGE_FILE_MACHINE_I386, SystemPowerShellMachine()) << "syswow64 needs the 32-bit stand-in";
+    }
+};
+
+TEST_F(Wow64Redirection, CommandsReachTheNativeSystemPrograms) {
+    const std::wstring out = Collect(L"powershell -command \"[Environment]::Is64BitProcess\"");
+    EXPECT_EQ(L"True\r\n", out);
+    EXPECT_EQ(IMAGE_FILE_MACHINE_I386, SystemPowerShellMachine()) << "redirection left off";
+}
+
+// Every return of the runner leaves the calling thread's setting as it was,
+// whether the caller had redirection on or had switched it off itself.
+TEST_F(Wow64Redirection, ThreadSettingIsKeptOnEveryReturn) {
+    struct Case {
+        const char* what;
+        const char* failingImport;
+        void* replacement;
+        std::wstring command;
+        int result;
+    };
+    const Case cases[] = {
+        {"a command that runs", nullptr, nullptr, Emit(L"gbk"), 1},
+        {"no pipe", "CreatePipe", reinterpret_cast<void*>(&FailingCreatePipe), Emit(L"gbk"), 0},
+        {"no process", "CreateProcessW", reinterpret_cast<void*>(&FailingCreateProcessW), Emit(L"gbk"), 0},
+        {"a refused command line", nullptr, nullptr, std::wstring(3000, L'x'), 0},
+    };
+    for (const Case& c : cases) {
+        for (const bool callerSwitchedOff : {false, true}) {
+            SCOPED_TRACE(std::string(c.what) + (callerSwitchedOff ? ", caller had it off" : ""));
+            PVOID callerOld = nullptr;
+            if (callerSwitchedOff) ASSERT_TRUE(Wow64DisableWow64FsRedirection(&callerOld));
+            const WORD before = SystemPowerShellMachine();
+            int result = -1;
+            {
+                std::unique_ptr<ImportPatch> patch;
+                if (c.failingImport) {
+                    patch.reset(new ImportPatch(c.failingImport, c.replacement));
+                    ASSERT_TRUE(patch->ok()) << c.failingImport << " is not imported";
+                }
+                Collect(c.command, &result);
+            }
+            const WORD after = SystemPowerShellMachine();
+            if (callerSwitchedOff) Wow64RevertWow64FsRedirection(callerOld);
+            EXPECT_EQ(c.result, result);
+            EXPECT_EQ(callerSwitchedOff ? IMAGE_FILE_MACHINE_AMD64 : IMAGE_FILE_MACHINE_I386, before);
+            EXPECT_EQ(before, after);
+        }
+    }
+    EXPECT_EQ(IMAGE_FILE_MACHINE_I386, SystemPowerShellMachine());
 }
 
 TEST(ProcessUtilities, FixedDrivesAreNotUsb) {

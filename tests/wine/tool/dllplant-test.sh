@@ -33,10 +33,10 @@ markers() { ls "$1" | grep '\.loaded$' || true; }
 dir=$(hr_new_folder "plant probe")
 plant "$dir"
 cp "$HR_TESTENV_BIN/plant_probe.exe" "$dir/"
-(cd "$dir" && wine ./plant_probe.exe dwmapi.dll userenv.dll msctf.dll >/dev/null 2>&1) || true
+(cd "$dir" && hr_wine ./plant_probe.exe dwmapi.dll userenv.dll msctf.dll >/dev/null 2>&1) || true
 [ -e "$dir/dwmapi.dll.loaded" ] || hr_fail "a planted dwmapi.dll was not loaded without the restriction; the check cannot see anything"
 rm -f "$dir"/*.loaded
-(cd "$dir" && wine ./plant_probe.exe --restricted $(for n in $planted; do echo "$n.dll"; done) >/dev/null 2>&1) || true
+(cd "$dir" && hr_wine ./plant_probe.exe --restricted $(for n in $planted; do echo "$n.dll"; done) >/dev/null 2>&1) || true
 [ -z "$(markers "$dir")" ] || hr_fail "loaded despite the restriction: $(markers "$dir")"
 
 # The tool among the fakes, from start to close.

@@ -11,7 +11,7 @@ set -euo pipefail
 . "$(dirname "$0")/tool-driver.sh"
 hr_driver_init
 trap hr_stop_tool EXIT
-screens="${HR_BUILD_DIR:-/tmp}/screens"
+screens="${HR_BUILD_DIR:-/tmp}/screens/${HR_WIN_ARCH:-x86_64}"
 mkdir -p "$screens"
 
 # Starts the tool, expects a prompt, confirms it and expects exit code 0. A

@@ -1,9 +1,9 @@
-# Shell helpers that drive the whole tool (the x86_64 build) under Wine and an
+# Shell helpers that drive the whole tool (either build) under Wine and an
 # X display: prepare a folder the way a user would have it, start the tool
 # there, find its windows by size, click controls by their computed
 # positions, read the log and the stand-in companion library's journal.
-# Source it from a test script; it needs WINEPREFIX, HR_WIN64_BUILD_DIR and
-# DISPLAY (the ctest registration and scripts/test.sh provide them).
+# Source it from a test script; it needs WINEPREFIX, HR_WIN_BUILD_DIR (the
+# build under test) and DISPLAY (the ctest registration and scripts/test.sh provide them).
 #
 #   . tests/wine/tool/tool-driver.sh
 #   hr_prepare_folder "$dir" InitResult=1 NewVersionResult=0
@@ -28,13 +28,12 @@ hr_note() { echo "-- $*" >&2; }
 
 hr_driver_init() {
   : "${WINEPREFIX:?WINEPREFIX is not set}"
-  : "${HR_WIN64_BUILD_DIR:?HR_WIN64_BUILD_DIR is not set}"
+  : "${HR_WIN_BUILD_DIR:?HR_WIN_BUILD_DIR is not set}"
   [ -n "${DISPLAY:-}" ] || hr_fail "no X display (run through scripts/test.sh or start Xvfb)"
-  export WINEPREFIX LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
-  export WINEDEBUG="${WINEDEBUG:--all}"
-  export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
-  HR_TOOL_EXE="$HR_WIN64_BUILD_DIR/src/app/$HR_TOOL_NAME"
-  HR_TESTENV_BIN="$HR_WIN64_BUILD_DIR/testenv/bin"
+  export WINEPREFIX
+  . "$(cd "$(dirname "${BASH_SOURCE[0]}")/../../.." && pwd)/scripts/wine-env.sh"
+  HR_TOOL_EXE="$HR_WIN_BUILD_DIR/src/app/$HR_TOOL_NAME"
+  HR_TESTENV_BIN="$HR_WIN_BUILD_DIR/testenv/bin"
   [ -f "$HR_TOOL_EXE" ] || hr_fail "tool not built: $HR_TOOL_EXE"
   HR_LOG_FILE="$WINEPREFIX/drive_c/ProgramData/ToolLog/$HR_LOG_NAME"
 }
@@ -47,7 +46,7 @@ hr_new_folder() {  # name -> prints the Unix path
   printf '%s\n' "$dir"
 }
 
-hr_winpath() { winepath -w "$1" 2>/dev/null; }
+hr_winpath() { hr_winepath -w "$1"; }
 
 # The tool, the stand-in companion library and its answers (Key=Value
 # arguments for the ini's [Feedback] section; none gives the defaults: the
@@ -73,7 +72,7 @@ hr_journal() { cat "$1/$HR_LIBRARY_JOURNAL" 2>/dev/null; }
 hr_start_tool() {  # dir
   local dir="$1"
   HR_TOOL_WINPATH=$(hr_winpath "$dir/$HR_TOOL_NAME")
-  ( cd "$dir" && exec wine "./$HR_TOOL_NAME" ) >/dev/null 2>&1 &
+  ( cd "$dir" && exec "$HR_WINE64" "./$HR_TOOL_NAME" ) >/dev/null 2>&1 &
   HR_TOOL_PID=$!
   HR_TOOL_STATUS=
 }
@@ -104,7 +103,7 @@ hr_stop_tool() {
 # the number of its visible controls.
 hr_windows() {
   [ -n "${HR_TOOL_WINPATH:-}" ] || return 0
-  wine "$HR_TESTENV_BIN/winlist.exe" "$HR_TOOL_WINPATH" 2>/dev/null | tr -d '\r' || true
+  hr_wine "$HR_TESTENV_BIN/winlist.exe" "$HR_TOOL_WINPATH" 2>/dev/null | tr -d '\r' || true
 }
 
 # The controls of the tool's visible windows, one line each: "id left top
@@ -112,7 +111,7 @@ hr_windows() {
 # button's check state).
 hr_controls() {
   [ -n "${HR_TOOL_WINPATH:-}" ] || return 0
-  wine "$HR_TESTENV_BIN/winlist.exe" --controls "$HR_TOOL_WINPATH" 2>/dev/null | tr -d '\r' || true
+  hr_wine "$HR_TESTENV_BIN/winlist.exe" --controls "$HR_TOOL_WINPATH" 2>/dev/null | tr -d '\r' || true
 }
 
 # "left top width height visible enabled checked" of the first control with
@@ -131,7 +130,7 @@ hr_click_control() {  # id
 # Posts a message to a window listed by hr_windows (the taskbar's way of
 # reaching the main window's system menu).
 hr_post() {  # hwnd message wParam lParam
-  wine "$HR_TESTENV_BIN/winlist.exe" --post "$@" >/dev/null 2>&1
+  hr_wine "$HR_TESTENV_BIN/winlist.exe" --post "$@" >/dev/null 2>&1
 }
 HR_WM_SYSCOMMAND=0x0112 HR_SC_RESTORE=0xF120 HR_SC_CLOSE=0xF060 HR_ID_SYSMENU_ABOUT=0x0010
 

@@ -7,10 +7,10 @@
 set -euo pipefail
 . "$(dirname "$0")/tool-driver.sh"
 hr_driver_init
-screens="${HR_BUILD_DIR:-/tmp}/screens"
+screens="${HR_BUILD_DIR:-/tmp}/screens/${HR_WIN_ARCH:-x86_64}"
 mkdir -p "$screens"
 
-sc() { wine sc "$@" 2>/dev/null | iconv -f GBK -t UTF-8; }
+sc() { hr_sc "$@"; }
 cleanup() {
   hr_stop_tool
   sc stop HubrelayService >/dev/null || true
