@@ -4,6 +4,11 @@
 # folder anyone can drop files into: it may import only DLLs that Windows
 # always takes from the system folder (KnownDLLs); everything else is loaded
 # at run time from the system folder.
+#
+# With a display and a Wine prefix (as ctest gives it), the shipped tool is
+# then started once the way a user starts it, as a WOW64 process of the
+# 64-bit prefix, and must show its main window: a shipped build that does
+# not start never passes.
 set -euo pipefail
 dir="${1:?build/win32 directory}"
 objdump=i686-w64-mingw32-objdump
@@ -31,4 +36,22 @@ check() {  # file, expected subsystem
   done
 }
 check "$dir/src/app/RemedoTessaroModernHubrelayServiceUninstalled.exe" 00000002
+
+if [ -n "${DISPLAY:-}" ] && [ -n "${WINEPREFIX:-}" ]; then
+  export HR_WIN_BUILD_DIR="$dir"
+  . "$(cd "$(dirname "$0")/.." && pwd)/tests/wine/tool/tool-driver.sh"
+  hr_driver_init
+  folder="$(hr_new_folder artefact-start)"
+  hr_prepare_folder "$folder"
+  hr_start_tool "$folder"
+  if main=$(hr_wait_window $HR_MAIN_W $HR_MAIN_H 60); then
+    echo "started under WOW64: main window $main ($(hr_window_title "$main"))"
+  else
+    echo "  FAIL: the shipped tool shows no main window under WOW64"; status=1
+  fi
+  hr_stop_tool
+  rm -rf "$folder"
+else
+  echo "no display or Wine prefix: the start under WOW64 is not tried"
+fi
 exit $status
