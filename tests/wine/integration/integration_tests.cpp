@@ -48,7 +48,7 @@ int Probe(const char* mode) {
         dll.CallOpenToolDownUrl();
         dll.CallOpenUseAgreementUrl();
         dll.CallFeedbackQuestion(kFeedbackToolId, kFeedbackToolVersion);
-        dll.CallOpenUrl(FeedbackInfoString(info, FEEDBACK_INFO_MORE_TOOLS));
+        dll.CallOpenUrl(info.text[FEEDBACK_INFO_MORE_TOOLS]);
         dll.CallCustomerFeedbackEx(kFeedbackToolId, kFeedbackToolVersion, 2, L"1700000000", L"3");
         dll.Unload();
         return 1;
