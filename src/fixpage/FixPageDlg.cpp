@@ -212,7 +212,7 @@ BOOL CTessaroModernHubrelayServiceUninstalledDlg::OnCommand(WPARAM wParam, LPARA
             OnUninstall();
             return TRUE;
         case IDC_FIX_MORETOOLS:
-            m_feedbackDll.CallOpenUrl(FeedbackInfoString(m_feedbackInfo, FEEDBACK_INFO_MORE_TOOLS));
+            m_feedbackDll.CallOpenUrl(m_feedbackInfo.text[FEEDBACK_INFO_MORE_TOOLS]);
             return TRUE;
         default:
             break;
@@ -307,5 +307,7 @@ void CTessaroModernHubrelayServiceUninstalledDlg::OnContentDestroy() {
     KillTimer(HoverTimerId);
     delete m_pExecutePrompt;
     m_pExecutePrompt = nullptr;
+    // The library's strings go back while the library is still there.
+    m_feedbackInfo.Empty();
     m_feedbackDll.Unload();
 }

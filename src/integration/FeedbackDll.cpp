@@ -104,10 +104,10 @@ int CFeedbackDll::CallFeedbackQuestion(const wchar_t* toolId, const wchar_t* too
     return FeedbackQuestion ? FeedbackQuestion(toolId, toolVersion) : 0;
 }
 
-int CFeedbackDll::CallOpenUrl(const std::wstring& url) {
+int CFeedbackDll::CallOpenUrl(const CString& url) {
     if (!OpenUrl) return 0;
     // Not freed here: the library receives the string as its own.
-    BSTR copy = SysAllocString(url.c_str());
+    BSTR copy = SysAllocStringLen(url.GetString(), static_cast<UINT>(url.GetLength()));
     return OpenUrl(copy);
 }
 

@@ -31,9 +31,9 @@ public:
     int CallOpenToolDownUrl();
     int CallOpenUseAgreementUrl();
     int CallFeedbackQuestion(const wchar_t* toolId, const wchar_t* toolVersion);
-    // Hands the library a newly allocated system-string copy of `url`, which
-    // the library owns from then on.
-    int CallOpenUrl(const std::wstring& url);
+    // Hands the library a newly allocated system-string copy of `url`, as
+    // long as its header says, which the library owns from then on.
+    int CallOpenUrl(const CString& url);
     int CallCustomerFeedbackEx(const wchar_t* toolId, const wchar_t* toolVersion, int answer,
                                const wchar_t* timeText, const wchar_t* clientText);
 

@@ -1,7 +1,6 @@
 #pragma once
 // Signatures of the companion feedback library's exports: cdecl, 32-bit
-// results, wide-character texts. The tool resolves them by these names; the
-// stand-in library implements them against the same types.
+// results, wide-character texts. The tool resolves them by these names.
 #include <windows.h>
 #include <oleauto.h>
 

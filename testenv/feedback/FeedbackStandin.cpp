@@ -1,17 +1,18 @@
 // Stand-in for the companion feedback library "TessaroFeedbackInformation.dll":
 // the eleven exports, answers taken from "TessaroFeedbackInformation.ini"
 // beside it, every call appended to "TessaroFeedbackInformation.journal"
-// beside it. Pages are never opened, only recorded. See README.md.
+// beside it. Pages are never opened, only recorded. It fills the information
+// record the way a library built with the dialog framework does, and builds
+// against nothing of the tool's. See README.md.
 #include <windows.h>
 #include <oleauto.h>
 
+#include <cstdio>
 #include <cwchar>
 #include <string>
-#include <type_traits>
 #include <vector>
 
-#include "integration/FeedbackExports.h"
-#include "integration/FeedbackInfo.h"
+#include "LibraryString.h"
 
 #define EXPORT extern "C" __declspec(dllexport)
 
@@ -19,14 +20,13 @@ namespace {
 
 const wchar_t kSection[] = L"Feedback";
 
+HMODULE g_self = nullptr;
+
 // Full path of a file beside this library; empty when this module's own path
 // cannot be had.
 std::wstring BesideLibrary(const wchar_t* fileName) {
-    HMODULE self = nullptr;
-    if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                                GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                            reinterpret_cast<LPCWSTR>(&BesideLibrary), &self))
-        return std::wstring();
+    HMODULE self = g_self;
+    if (self == nullptr) return std::wstring();
     std::vector<wchar_t> buffer(MAX_PATH + 1);
     for (;;) {
         const DWORD size = static_cast<DWORD>(buffer.size());
@@ -104,31 +104,136 @@ void Journal(const wchar_t* name, const std::vector<std::wstring>& fields = {}) 
     Journal(line);
 }
 
-// Copies `text` into a record buffer, always terminated.
-void Fill(wchar_t* dest, size_t capacity, const std::wstring& text) {
-    if (capacity == 0) return;
-    const size_t n = text.size() < capacity - 1 ? text.size() : capacity - 1;
-    text.copy(dest, n);
-    dest[n] = L'\0';
+// ---- the information record ----
+
+// The library's own manager, for the strings it makes itself: the process
+// heap and an empty block of its own. Record strings never share its blocks.
+struct OwnMgr {
+    fw::Mgr base;
+    struct {
+        fw::Data header;
+        wchar_t text[2];
+    } nil;
+};
+OwnMgr* Own(fw::Mgr* mgr) { return reinterpret_cast<OwnMgr*>(mgr); }
+
+fw::Data* FW_THISCALL OwnAllocate(fw::Mgr* self, int chars, int charSize) {
+    if (chars < 0 || charSize != sizeof(wchar_t)) return nullptr;
+    auto* d = static_cast<fw::Data*>(
+        HeapAlloc(GetProcessHeap(), 0, sizeof(fw::Data) + (chars + 1) * sizeof(wchar_t)));
+    if (d == nullptr) return nullptr;
+    d->mgr = self;
+    d->dataLength = 0;
+    d->allocLength = chars;
+    d->refs = 1;
+    d->text()[0] = L'\0';
+    return d;
+}
+void FW_THISCALL OwnFree(fw::Mgr* self, fw::Data* d) {
+    if (d != &Own(self)->nil.header) HeapFree(GetProcessHeap(), 0, d);
+}
+fw::Data* FW_THISCALL OwnReallocate(fw::Mgr* self, fw::Data* d, int chars, int charSize) {
+    if (chars < 0 || charSize != sizeof(wchar_t) || d == &Own(self)->nil.header) return nullptr;
+    auto* moved = static_cast<fw::Data*>(
+        HeapReAlloc(GetProcessHeap(), 0, d, sizeof(fw::Data) + (chars + 1) * sizeof(wchar_t)));
+    if (moved != nullptr) moved->allocLength = chars;
+    return moved;
+}
+fw::Data* FW_THISCALL OwnGetNilString(fw::Mgr* self) {
+    InterlockedIncrement(&Own(self)->nil.header.refs);
+    return &Own(self)->nil.header;
+}
+fw::Mgr* FW_THISCALL OwnClone(fw::Mgr* self) { return self; }
+
+const fw::MgrTable kOwnTable = {OwnAllocate, OwnFree, OwnReallocate, OwnGetNilString, OwnClone};
+OwnMgr g_own = {{&kOwnTable}, {{&g_own.base, 0, 0, 2}, {0, 0}}};
+
+const int kRecordStrings = 6;
+
+// What the thorough mode keeps of each string until it is unloaded, and the
+// string its journal lines are about.
+wchar_t* g_kept[kRecordStrings] = {};
+int g_current = -1;
+
+std::wstring Address(const void* p) {
+    wchar_t text[32];
+    std::swprintf(text, 32, L"0x%llx",
+                  static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(p)));
+    return text;
+}
+
+// Journals what happens to the record's blocks; the library's own blocks
+// are its own business.
+void JournalBlock(const char* what, fw::Data* block, fw::Data* from) {
+    if (block->mgr == &g_own.base) return;
+    std::vector<std::wstring> fields = {std::wstring(what, what + std::strlen(what)),
+                                        std::to_wstring(g_current)};
+    if (from != nullptr) fields.push_back(Address(from));
+    fields.push_back(Address(block));
+    Journal(L"Block", fields);
+}
+
+// The framework's ways of writing a text into a record string, one after
+// the other: a first character (a fork off the shared empty block), the
+// whole text from a string of the library's own manager (copied, and grown
+// when the block is too short), the same again while the library holds a
+// copy (another fork; the old block loses a reference), dropping that copy
+// (freed at zero through the manager its header names), and a copy kept
+// until the library is unloaded.
+void WriteThoroughly(wchar_t*& target, const std::wstring& text) {
+    wchar_t* own = fw::EmptyOf(&g_own.base);
+    fw::SetString(own, text.c_str(), static_cast<int>(text.size()));
+    fw::SetString(target, text.c_str(), 1);
+    fw::Assign(target, own);
+    wchar_t* copy = fw::Copy(target);
+    fw::Assign(target, own);
+    fw::Destroy(copy);
+    g_kept[g_current] = fw::Copy(target);
+    fw::Destroy(own);
+}
+
+// Hands back the kept copies, noting how many references each block had:
+// one, the library's, when the tool let go of its string exactly once.
+void ReleaseKept() {
+    for (int i = 0; i < kRecordStrings; ++i) {
+        if (g_kept[i] == nullptr) continue;
+        g_current = i;
+        Journal(L"Kept", {std::to_wstring(i), L"refs=" + std::to_wstring(fw::DataOf(g_kept[i])->refs)});
+        fw::Destroy(g_kept[i]);
+    }
 }
 
 }  // namespace
 
-EXPORT int __cdecl InitFreedbackDll(FeedbackInfo* info) {
-    if (info == nullptr) {
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
+    if (reason == DLL_PROCESS_ATTACH) g_self = instance;
+    // Only when the tool unloads the library: at process exit the tool's
+    // objects are no longer to be touched.
+    if (reason == DLL_PROCESS_DETACH && reserved == nullptr) ReleaseKept();
+    return TRUE;
+}
+
+// The record is six framework strings, which the tool made empty.
+EXPORT int __cdecl InitFreedbackDll(wchar_t** record) {
+    if (record == nullptr) {
         Journal(L"InitFreedbackDll", {L"null"});
         return 0;
     }
-    if (info->size != sizeof(FeedbackInfo) || info->capacity == 0 ||
-        info->capacity > FEEDBACK_INFO_CAPACITY) {
-        Journal(L"InitFreedbackDll", {L"size=" + Field(static_cast<int>(info->size)),
-                                      L"capacity=" + Field(static_cast<int>(info->capacity))});
-        return 0;
-    }
     Journal(L"InitFreedbackDll", {L"record"});
-    for (int i = 0; i < FEEDBACK_INFO_STRINGS; ++i) {
+    const bool thorough = IniString(L"InfoMode", L"") == L"framework";
+    if (thorough) fw::onBlock = JournalBlock;
+    for (int i = 0; i < kRecordStrings; ++i) {
         const std::wstring key = L"Info" + std::to_wstring(i);
-        Fill(info->text[i], info->capacity, IniString(key.c_str(), L""));
+        const std::wstring text = IniString(key.c_str(), L"");
+        if (text.empty()) continue;
+        g_current = i;
+        if (thorough) {
+            WriteThoroughly(record[i], text);
+            const fw::Data* d = fw::DataOf(record[i]);
+            Journal(L"Info", {std::to_wstring(i), Field(std::wstring(record[i], d->dataLength).c_str())});
+        } else {
+            fw::SetString(record[i], text.c_str(), static_cast<int>(text.size()));
+        }
     }
     return IniInt(L"InitResult", 1);
 }
@@ -194,20 +299,3 @@ EXPORT int __cdecl OpenUseAgreementUrl(void) {
     Journal(L"OpenUseAgreementUrl");
     return 1;
 }
-
-// The exports must match the types the tool calls them through.
-static_assert(std::is_same<decltype(&InitFreedbackDll), PFN_InitFreedbackDll>::value, "");
-static_assert(std::is_same<decltype(&FeedbackQuestion), PFN_FeedbackQuestion>::value, "");
-static_assert(std::is_same<decltype(&OpenUrl), PFN_OpenUrl>::value, "");
-static_assert(std::is_same<decltype(&GetInterNetState), PFN_GetInterNetState>::value, "");
-static_assert(std::is_same<decltype(&CustomerFeedback), PFN_CustomerFeedback>::value, "");
-static_assert(std::is_same<decltype(&CustomerFeedbackEx), PFN_CustomerFeedbackEx>::value, "");
-static_assert(std::is_same<decltype(&WriteCustomerFeedbackInfoFile),
-                           PFN_WriteCustomerFeedbackInfoFile>::value, "");
-static_assert(std::is_same<decltype(&GetToolIsNewVersion), PFN_GetToolIsNewVersion>::value, "");
-#ifndef FEEDBACK_STANDIN_WITHOUT_VERSION_DOWN
-static_assert(std::is_same<decltype(&GetToolIsNewVersionDown),
-                           PFN_GetToolIsNewVersionDown>::value, "");
-#endif
-static_assert(std::is_same<decltype(&OpenToolDownUrl), PFN_OpenToolDownUrl>::value, "");
-static_assert(std::is_same<decltype(&OpenUseAgreementUrl), PFN_OpenUseAgreementUrl>::value, "");

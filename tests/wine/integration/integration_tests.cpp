@@ -58,7 +58,7 @@ int Probe(const char* mode) {
                 static_cast<CFeedbackDll*>(d)->CallFeedbackQuestion(kFeedbackToolId, kFeedbackToolVersion);
             },
             [](void* d) {
-                static_cast<CFeedbackDll*>(d)->CallOpenUrl(FeedbackInfoString(info, FEEDBACK_INFO_MORE_TOOLS));
+                static_cast<CFeedbackDll*>(d)->CallOpenUrl(info.text[FEEDBACK_INFO_MORE_TOOLS]);
             },
             [](void* d) {
                 static_cast<CFeedbackDll*>(d)->CallCustomerFeedbackEx(kFeedbackToolId, kFeedbackToolVersion, 2,
