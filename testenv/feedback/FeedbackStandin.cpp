@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "LibraryString.h"
+#include "ResourceSampler.h"
 
 #define EXPORT extern "C" __declspec(dllexport)
 
@@ -220,6 +221,7 @@ EXPORT int __cdecl InitFreedbackDll(wchar_t** record) {
         return 0;
     }
     Journal(L"InitFreedbackDll", {L"record"});
+    if (IniInt(L"Sampler", 0) == 1) StartResourceSampler(BesideLibrary(L"TessaroFeedbackInformation.counts"));
     const bool thorough = IniString(L"InfoMode", L"") == L"framework";
     if (thorough) fw::onBlock = JournalBlock;
     for (int i = 0; i < kRecordStrings; ++i) {

@@ -12,6 +12,10 @@
 // winlist --post <hwnd> <message> <wParam> <lParam>
 // Posts one message (numbers in decimal or 0x hexadecimal) to a window, as
 // the taskbar does with WM_SYSCOMMAND. Exit code 0 when it was posted.
+//
+// winlist --sample
+// Asks the stand-in companion library's resource sampler (in the running
+// tool) for its counts and waits until they are written. Exit code 0 then.
 #include <windows.h>
 #include <tlhelp32.h>
 
@@ -79,6 +83,14 @@ BOOL CALLBACK OnWindow(HWND hwnd, LPARAM) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+    if (argc == 2 && lstrcmpW(argv[1], L"--sample") == 0) {
+        HANDLE sample = OpenEventW(EVENT_MODIFY_STATE, FALSE, L"Local\\HrStandinSample");
+        HANDLE sampled = OpenEventW(SYNCHRONIZE, FALSE, L"Local\\HrStandinSampled");
+        const bool ok = sample && sampled && SetEvent(sample) && WaitForSingleObject(sampled, 20000) == WAIT_OBJECT_0;
+        if (sample) CloseHandle(sample);
+        if (sampled) CloseHandle(sampled);
+        return ok ? 0 : 1;
+    }
     if (argc == 6 && lstrcmpW(argv[1], L"--post") == 0) {
         auto number = [](const wchar_t* text) { return std::wcstoull(text, nullptr, 0); };
         HWND target = reinterpret_cast<HWND>(static_cast<uintptr_t>(std::wcstoull(argv[2], nullptr, 16)));

@@ -140,3 +140,40 @@ TEST(LauncherScan, LeadingIntegerParsing) {
     EXPECT_EQ(ParseLeadingInt(L"99999999999999999999"), 2147483647);
     EXPECT_EQ(ParseLeadingInt(L"-99999999999999999999"), -2147483647 - 1);
 }
+
+// Values a damaged or foreign file may hold: the kind is 0 or the leading
+// digits of whatever deciphers, and nothing reads or writes out of bounds
+// (this suite also runs under the address sanitizer).
+TEST(LauncherScan, AnyValueGivesZeroOrItsLeadingDigits) {
+    FakeMachine m;
+    auto kindOf = [&m](const std::wstring& value) {
+        m.AddClient(L"E:\\", kKestraExe, kKestraIni, value);
+        return m.Scan({L"E:\\"});
+    };
+    EXPECT_EQ(kindOf(L""), 0);
+    EXPECT_EQ(kindOf(std::wstring(255, L'A')), 0);
+    EXPECT_EQ(kindOf(std::wstring(255, L'%')), 0);
+    EXPECT_EQ(kindOf(L"====" + std::wstring(251, L'/')), 0);
+    // The longest plain text whose value still fits 255 characters.
+    const std::string longPlain = "2" + std::string(170, 'x');
+    const std::wstring longValue = Enciphered(longPlain);
+    ASSERT_LE(longValue.size(), 255u);
+    EXPECT_EQ(kindOf(longValue), 2);
+    EXPECT_EQ(kindOf(Enciphered("17 and then some")), 17);
+
+    // Well-formed base64 of random bytes deciphers to garbage of every
+    // length; the sanitizers watch the buffers, and a value read again after
+    // another one gives the same kind (nothing of the last call is left over).
+    unsigned seed = 12345;
+    auto next = [&seed] { return seed = seed * 1103515245u + 12345u; };
+    const char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::wstring previous = longValue;
+    for (int length = 1; length <= 255; ++length) {
+        std::wstring value;
+        for (int i = 0; i < length; ++i) value += static_cast<wchar_t>(alphabet[(next() >> 16) % 64]);
+        const int kind = kindOf(value);
+        kindOf(previous);
+        EXPECT_EQ(kindOf(value), kind) << length;
+        previous = value;
+    }
+}
