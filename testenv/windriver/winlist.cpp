@@ -13,6 +13,10 @@
 // Posts one message (numbers in decimal or 0x hexadecimal) to a window, as
 // the taskbar does with WM_SYSCOMMAND. Exit code 0 when it was posted.
 //
+// winlist --hold <path>
+// Opens the file without sharing it (creating it if need be) and keeps it so
+// until its standard input ends: another program then cannot open it.
+//
 // winlist --sample
 // Asks the stand-in companion library's resource sampler (in the running
 // tool) for its counts and waits until they are written. Exit code 0 then.
@@ -83,6 +87,18 @@ BOOL CALLBACK OnWindow(HWND hwnd, LPARAM) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+    if (argc == 3 && lstrcmpW(argv[1], L"--hold") == 0) {
+        HANDLE f = CreateFileW(argv[2], GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, 0, nullptr);
+        if (f == INVALID_HANDLE_VALUE) return 1;
+        std::printf("held\n");
+        std::fflush(stdout);
+        char c;
+        DWORD got = 0;
+        while (ReadFile(GetStdHandle(STD_INPUT_HANDLE), &c, 1, &got, nullptr) && got > 0) {
+        }
+        CloseHandle(f);
+        return 0;
+    }
     if (argc == 2 && lstrcmpW(argv[1], L"--sample") == 0) {
         HANDLE sample = OpenEventW(EVENT_MODIFY_STATE, FALSE, L"Local\\HrStandinSample");
         HANDLE sampled = OpenEventW(SYNCHRONIZE, FALSE, L"Local\\HrStandinSampled");

@@ -49,7 +49,9 @@ dir=$(e2e_folder soak)
 hr_prepare_folder "$dir" Sampler=1
 hr_clear_log
 pointer_away
-hr_start_tool "$dir"
+# A query that takes a moment keeps each progress prompt up long enough to
+# be seen by the window list, however busy the machine.
+STANDIN_POWERSHELL_DELAY_MS=700 hr_start_tool "$dir"
 main=$(hr_wait_window "$HR_MAIN_W" "$HR_MAIN_H" 30) || die "no main window"
 hr_wait_page_ready 20 || die "the fix page does not take input"
 
