@@ -8,8 +8,9 @@
 # between the end of the warm-up and the last run.
 #
 #   soak.sh [runs] [warm-up runs]      (default 50 and 5)
-# With HR_SOAK_FIGURES=1 it also prints the counts after the first run, the
-# warm-up and the last run, for the benchmark scripts.
+# HR_SOAK_HOVERS (default 100) pointer moves in and out of the agreement
+# link follow, with the same counts before and after. With HR_SOAK_FIGURES=1
+# it also prints the counts on one line for the benchmark scripts.
 source "$(dirname "$0")/lib.sh"
 runs="${1:-50}"
 warmup="${2:-5}"
@@ -83,6 +84,25 @@ done
 last=$(counts_of "$dir") || die "no counts at the end"
 [ -n "$warm" ] || warm="$first"
 
+# The agreement link repaints in its hover colour and back each time the
+# pointer enters and leaves it (the page polls the pointer every 100 ms).
+hovers="${HR_SOAK_HOVERS:-100}"
+if [ "$hovers" -gt 0 ]; then
+  step "$hovers hover repaints of the agreement link"
+  read -r lx ly lw lh _ <<< "$(hr_control "$HR_ID_AGREEMENT")" || die "no agreement link"
+  before_hover="$last"
+  for _ in $(seq $((hovers / 2))); do
+    xdotool mousemove $((lx + lw / 2)) $((ly + lh / 2)); sleep 0.12
+    xdotool mousemove 3 3; sleep 0.12
+  done
+  hovered=$(counts_of "$dir") || die "no counts after hovering"
+  read -r gb ub hb pb <<< "$before_hover"
+  read -r gh uh hh ph <<< "$hovered"
+  echo "after $hovers hover repaints: gdi $gb -> $gh, windows $ub -> $uh, handles $hb -> $hh, private $pb -> $ph bytes"
+  check "hover repaints keep the GDI objects ($gb -> $gh)" test "$gh" -le "$gb"
+  check "hover repaints keep the handles ($hb -> $hh)" test "$hh" -le "$hb"
+fi
+
 step "the log and what the process holds"
 expect_eq "one record per run that found nothing" "$absent" \
   "$(log_lines | grep -cE '^\[[0-9 :ms-]+\]   系统中未找到指定的服务$' || true)"
@@ -100,7 +120,7 @@ check "kernel handles do not grow ($hw -> $hn)" test "$hn" -le "$hw"
 # over the runs as more than this.
 check "private memory stays within 256 KiB ($pw -> $pn)" test "$pn" -le $((pw + 262144))
 if [ "${HR_SOAK_FIGURES:-0}" == 1 ]; then
-  echo "figures: runs=$runs warmup=$warmup first=$first warm=$warm last=$last"
+  echo "figures: runs=$runs warmup=$warmup first=$first warm=$warm last=$last hovers=$hovers hovered=${hovered:-}"
 fi
 
 step "the tool still closes"
