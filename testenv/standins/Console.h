@@ -3,6 +3,7 @@
 // the real Windows programs do, and honour fault switches set by tests.
 #include <windows.h>
 
+#include <cwchar>
 #include <string>
 
 namespace standin {
@@ -25,14 +26,41 @@ inline void WriteBytes(DWORD which, const std::string& bytes) {
         WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }
 
-inline void Out(const std::wstring& text) { WriteBytes(STD_OUTPUT_HANDLE, ToAnsi(text)); }
-inline void Err(const std::wstring& text) { WriteBytes(STD_ERROR_HANDLE, ToAnsi(text)); }
-
 inline std::wstring Env(const wchar_t* name) {
     wchar_t buf[1024];
     const DWORD n = GetEnvironmentVariableW(name, buf, 1024);
     return (n > 0 && n < 1024) ? std::wstring(buf, n) : std::wstring();
 }
+
+// The program's own name, as ApplyFault was told it.
+inline std::wstring& ProgramName() {
+    static std::wstring name;
+    return name;
+}
+
+// STANDIN_PAD=<program>:<bytes> puts that many bytes of filler (dashes, then
+// a line break) in front of the program's first output, in the same write:
+// enough of them make the answer arrive in many pipe reads, the right number
+// cuts one of its double-byte characters at the reader's read size.
+inline std::string Filler() {
+    const std::wstring pad = Env(L"STANDIN_PAD");
+    const size_t colon = pad.find(L':');
+    if (colon == std::wstring::npos || pad.substr(0, colon) != ProgramName()) return std::string();
+    const unsigned long bytes = wcstoul(pad.c_str() + colon + 1, nullptr, 10);
+    if (bytes < 2) return std::string();
+    return std::string(bytes - 2, '-') + "\r\n";
+}
+
+inline void Out(const std::wstring& text) {
+    static bool padded = false;
+    std::string bytes = ToAnsi(text);
+    if (!padded) {
+        padded = true;
+        bytes = Filler() + bytes;
+    }
+    WriteBytes(STD_OUTPUT_HANDLE, bytes);
+}
+inline void Err(const std::wstring& text) { WriteBytes(STD_ERROR_HANDLE, ToAnsi(text)); }
 
 inline std::wstring Lower(std::wstring s) {
     for (auto& c : s) c = static_cast<wchar_t>(towlower(c));
@@ -43,6 +71,7 @@ inline std::wstring Lower(std::wstring s) {
 // when the program does not exist. Returns true (with the exit code) when a
 // fault took over.
 inline bool ApplyFault(const wchar_t* programName, int& exitCode) {
+    ProgramName() = programName;
     const std::wstring fault = Env(L"STANDIN_FAULT");
     if (fault == L"empty") {
         exitCode = 0;

@@ -217,3 +217,36 @@ TEST(UninstallEngine, EnglishScReportsFailureAlthoughTheServiceIsGone) {
     const std::wstring logged = LogSince(logBefore);
     EXPECT_NE(std::wstring::npos, logged.find(L"]   卸载服务失败\r\n")) << hrlog::ToLogText(logged);
 }
+
+// Command texts as the pipe may deliver them: far longer than one read,
+// with the verdict's first character cut in two by the read size, or empty.
+TEST(UninstallEngine, OutcomesHoldForLongCutAndEmptyTexts) {
+    struct Case {
+        const char* what;
+        const wchar_t* variable;
+        const wchar_t* value;
+        UninstallResult outcome;
+    };
+    // "[SC] DeleteService " is 19 bytes: 4,075 of filler put the lead byte of
+    // "成" at byte 4,094, the last of the first 4,095-byte read.
+    const Case cases[] = {
+        {"PowerShell prints more than 64 KiB before the list", L"STANDIN_PAD", L"powershell:66000", RESULT_REMOVED},
+        {"sc prints more than 64 KiB before its verdict", L"STANDIN_PAD", L"sc:66000", RESULT_REMOVED},
+        {"the verdict cut at the read size", L"STANDIN_PAD", L"sc:4075", RESULT_REMOVED},
+        {"nothing printed at all", L"STANDIN_FAULT", L"empty", RESULT_NOT_PRESENT},
+    };
+    ServiceManager services;
+    Receiver receiver;
+    CServiceUninstaller engine;
+    ASSERT_EQ(1, engine.SetNotifyWindow(receiver.Handle()));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(services.CreateRunning());
+        SetEnvironmentVariableW(c.variable, c.value);
+        const UninstallResult result = RunOnce(engine, receiver);
+        SetEnvironmentVariableW(c.variable, nullptr);
+        EXPECT_EQ(c.outcome, result);
+        EXPECT_EQ(c.outcome == RESULT_REMOVED, services.GoneWithin(c.outcome == RESULT_REMOVED ? 10000 : 500));
+    }
+    services.RemoveQuietly();
+}
