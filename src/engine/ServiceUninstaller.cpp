@@ -11,13 +11,19 @@ int CServiceUninstaller::SetNotifyWindow(HWND hWnd) {
 }
 
 DWORD WINAPI CServiceUninstaller::WorkerProc(LPVOID param) {
-    static_cast<CServiceUninstaller*>(param)->UninstallService();
+    auto* self = static_cast<CServiceUninstaller*>(param);
+    self->UninstallService();
+    // The last touch of the engine: the page that owns it goes only through
+    // a close, which waits until the run is over.
+    self->m_bWorkerAlive.store(false);
     return 1;
 }
 
 int CServiceUninstaller::StartUninstall() {
+    if (m_bWorkerAlive.exchange(true)) return 0;
     HANDLE thread = CreateThread(nullptr, 0, &CServiceUninstaller::WorkerProc, this, 0, nullptr);
     if (!thread) {
+        m_bWorkerAlive.store(false);
         WriteToolLog(hrengine::kLogThreadFailed);
         return 0;
     }
