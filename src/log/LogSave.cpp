@@ -84,6 +84,29 @@ HANDLE OpenLogFolder(const std::wstring& folder) {
 
 const NTSTATUS kStatusObjectNameNotFound = static_cast<NTSTATUS>(0xC0000034L);
 
+// The two native calls, from the ntdll every process has mapped; not
+// imported, so the executable keeps to the system DLLs it may import.
+struct NativeFileCalls {
+    using CreateFn = NTSTATUS(NTAPI*)(PHANDLE, ACCESS_MASK, POBJECT_ATTRIBUTES, PIO_STATUS_BLOCK, PLARGE_INTEGER,
+                                      ULONG, ULONG, ULONG, ULONG, PVOID, ULONG);
+    using SetInformationFn = NTSTATUS(NTAPI*)(HANDLE, PIO_STATUS_BLOCK, PVOID, ULONG, FILE_INFORMATION_CLASS);
+    CreateFn create = nullptr;
+    SetInformationFn setInformation = nullptr;
+
+    NativeFileCalls() {
+        HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+        if (ntdll == nullptr) return;
+        create = reinterpret_cast<CreateFn>(reinterpret_cast<void*>(GetProcAddress(ntdll, "NtCreateFile")));
+        setInformation =
+            reinterpret_cast<SetInformationFn>(reinterpret_cast<void*>(GetProcAddress(ntdll, "NtSetInformationFile")));
+    }
+};
+
+const NativeFileCalls& Native() {
+    static const NativeFileCalls calls;
+    return calls;
+}
+
 // Opens `name` in the folder `folder` is a handle of, never a link by that
 // name. The name is looked up in that very folder, not by its path: a folder
 // turned into a junction after it was checked cannot send the elevated
@@ -91,7 +114,7 @@ const NTSTATUS kStatusObjectNameNotFound = static_cast<NTSTATUS>(0xC0000034L);
 HANDLE OpenInFolder(HANDLE folder, const std::wstring& name, ACCESS_MASK access, ULONG share,
                     ULONG disposition, ULONG options, NTSTATUS* pStatus = nullptr) {
     if (pStatus) *pStatus = STATUS_INVALID_PARAMETER;
-    if (name.size() > 32000) return INVALID_HANDLE_VALUE;
+    if (name.size() > 32000 || Native().create == nullptr) return INVALID_HANDLE_VALUE;
     UNICODE_STRING us;
     us.Buffer = const_cast<PWSTR>(name.c_str());
     us.Length = static_cast<USHORT>(name.size() * sizeof(wchar_t));
@@ -102,7 +125,7 @@ HANDLE OpenInFolder(HANDLE folder, const std::wstring& name, ACCESS_MASK access,
     std::memset(&io, 0, sizeof(io));
     HANDLE h = nullptr;
     const NTSTATUS status =
-        NtCreateFile(&h, access | SYNCHRONIZE, &attributes, &io, nullptr, FILE_ATTRIBUTE_NORMAL, share, disposition,
+        Native().create(&h, access | SYNCHRONIZE, &attributes, &io, nullptr, FILE_ATTRIBUTE_NORMAL, share, disposition,
                      options | FILE_SYNCHRONOUS_IO_NONALERT | FILE_OPEN_REPARSE_POINT, nullptr, 0);
     if (pStatus) *pStatus = status;
     return NT_SUCCESS(status) ? h : INVALID_HANDLE_VALUE;
@@ -140,6 +163,7 @@ bool MayReplaceBackup(HANDLE folder, const std::wstring& name) {
 // Renames the log file to its backup inside the folder, replacing an older
 // backup; a failure is ignored, as a failed move is.
 void MoveToBackup(HANDLE folder, const std::wstring& name, const std::wstring& backupName) {
+    if (Native().setInformation == nullptr) return;
     HANDLE h = OpenInFolder(folder, name, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, FILE_OPEN,
                             FILE_NON_DIRECTORY_FILE);
     if (h == INVALID_HANDLE_VALUE) return;
@@ -152,7 +176,7 @@ void MoveToBackup(HANDLE folder, const std::wstring& name, const std::wstring& b
     std::memcpy(rename->FileName, backupName.data(), nameBytes);
     IO_STATUS_BLOCK io;
     std::memset(&io, 0, sizeof(io));
-    NtSetInformationFile(h, &io, rename, static_cast<ULONG>(buffer.size()), FileRenameInformation);
+    Native().setInformation(h, &io, rename, static_cast<ULONG>(buffer.size()), FileRenameInformation);
     CloseHandle(h);
 }
 
