@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <memory>
 #include <string>
 
 class CServiceUninstaller {
@@ -22,7 +23,7 @@ public:
 
     // Whether a worker started here has not yet got back from its last
     // message (the receiving window's outcome handler).
-    bool IsRunning() const { return m_bWorkerAlive.load(); }
+    bool IsRunning() const { return m_pWorkerAlive->load(); }
 
     // The worker's body: query, stop, delete, then WM_EXECUTE_DONE and
     // WM_UNINSTALL_RESULT sent synchronously. 1 for RESULT_REMOVED, else 0.
@@ -41,7 +42,9 @@ private:
     static DWORD WINAPI WorkerProc(LPVOID param);
 
     HWND m_hNotifyWnd = nullptr;
-    std::atomic<bool> m_bWorkerAlive{false};
+    // Shared with the worker, which lets go of it last, when the engine may
+    // be gone already.
+    std::shared_ptr<std::atomic<bool>> m_pWorkerAlive = std::make_shared<std::atomic<bool>>(false);
 };
 
 // The major and minor version the system recorded in this process's
