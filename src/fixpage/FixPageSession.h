@@ -36,7 +36,6 @@ public:
     // The run's outcome prompt has been closed. A held update notice comes
     // before a held close: it ends the tool too, and tells why.
     FollowUp RunOver();
-    bool IsRunning() const { return m_state == State::Running; }
 
     Request OnCloseRequest();
     Request OnUpdateNotice();

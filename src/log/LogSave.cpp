@@ -125,8 +125,8 @@ HANDLE OpenInFolder(HANDLE folder, const std::wstring& name, ACCESS_MASK access,
     std::memset(&io, 0, sizeof(io));
     HANDLE h = nullptr;
     const NTSTATUS status =
-        Native().create(&h, access | SYNCHRONIZE, &attributes, &io, nullptr, FILE_ATTRIBUTE_NORMAL, share, disposition,
-                     options | FILE_SYNCHRONOUS_IO_NONALERT | FILE_OPEN_REPARSE_POINT, nullptr, 0);
+        Native().create(&h, access | SYNCHRONIZE, &attributes, &io, nullptr, FILE_ATTRIBUTE_NORMAL, share,
+                        disposition, options | FILE_SYNCHRONOUS_IO_NONALERT | FILE_OPEN_REPARSE_POINT, nullptr, 0);
     if (pStatus) *pStatus = status;
     return NT_SUCCESS(status) ? h : INVALID_HANDLE_VALUE;
 }
@@ -150,8 +150,8 @@ HANDLE OpenLogFile(HANDLE folder, const std::wstring& name) {
 // absent, or a plain file. A folder or a link there stops only the rollover.
 bool MayReplaceBackup(HANDLE folder, const std::wstring& name) {
     NTSTATUS status = 0;
-    HANDLE h = OpenInFolder(folder, name, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                            FILE_OPEN, 0, &status);
+    const ULONG anyShare = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    HANDLE h = OpenInFolder(folder, name, FILE_READ_ATTRIBUTES, anyShare, FILE_OPEN, 0, &status);
     if (h == INVALID_HANDLE_VALUE) return status == kStatusObjectNameNotFound;
     BY_HANDLE_FILE_INFORMATION info;
     const bool plain = GetFileInformationByHandle(h, &info) && !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
