@@ -15,7 +15,8 @@ CAboutDlg::CAboutDlg() : CDialogEx(IDD_ABOUTBOX) {}
 
 CRemedoTessaroModernHubrelayServiceUninstalledDlg::CRemedoTessaroModernHubrelayServiceUninstalledDlg(CWnd* pParent)
     : CShadowParentDlg(layout::TraitsOf(layout::PairKind::Main), pParent),
-      m_hIcon(::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME))) {}
+      m_hIcon(::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME))),
+      m_bCloseApproved(false) {}
 
 CTessaroModernHubrelayServiceUninstalledDlg* CRemedoTessaroModernHubrelayServiceUninstalledDlg::FixPage() const {
     return static_cast<CTessaroModernHubrelayServiceUninstalledDlg*>(m_pContentDlg);
@@ -59,7 +60,7 @@ LRESULT CRemedoTessaroModernHubrelayServiceUninstalledDlg::WindowProc(UINT messa
     case WM_QUERYDRAGICON:
         return reinterpret_cast<LRESULT>(m_hIcon);
     case WM_CLOSE:
-        OnClose();
+        if (!OnClose()) return 0;
         break;  // then the default handling ends the dialog
     case WM_DESTROY: {
         // Teardown first: the fix page goes, and with it the companion
@@ -84,11 +85,30 @@ void CRemedoTessaroModernHubrelayServiceUninstalledDlg::OnPaint() {
     ::DrawIcon(dc, x, y, m_hIcon);
 }
 
-void CRemedoTessaroModernHubrelayServiceUninstalledDlg::OnClose() {
+bool CRemedoTessaroModernHubrelayServiceUninstalledDlg::OnClose() {
     CTessaroModernHubrelayServiceUninstalledDlg* page = FixPage();
-    if (page == nullptr) return;
-    CProblemSolvingFeedbackDlg feedback;
-    feedback.SetFeedbackLibrary(&page->m_feedbackDll);
-    feedback.SetClientKind(page->m_nClientKind);
-    feedback.DoModal();
+    if (page != nullptr) {
+        // Held during a run: the page closes this window again once the
+        // user has seen the outcome. Refused while the tool is ending
+        // already (the question is open, or a notice ends the process).
+        if (page->RequestClose() != fixpage::Request::Now) return false;
+        if (page->CanAskFeedback()) {
+            CProblemSolvingFeedbackDlg feedback;
+            feedback.SetFeedbackLibrary(&page->m_feedbackDll);
+            feedback.SetClientKind(page->m_nClientKind);
+            feedback.DoModal();
+        }
+    }
+    m_bCloseApproved = true;
+    return true;
+}
+
+void CRemedoTessaroModernHubrelayServiceUninstalledDlg::OnOK() { OnCancel(); }
+
+void CRemedoTessaroModernHubrelayServiceUninstalledDlg::OnCancel() {
+    if (m_bCloseApproved) {
+        CShadowParentDlg::OnCancel();
+    } else {
+        SendMessageW(WM_CLOSE, 0, 0);
+    }
 }

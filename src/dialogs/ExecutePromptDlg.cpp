@@ -52,7 +52,7 @@ void CExecutePromptChildDlg::OnContentDestroy() { m_stcStatus.ResetDots(); }
 // Parent
 
 CExecutePromptDlg::CExecutePromptDlg(CWnd* pParent)
-    : CShadowParentDlg(layout::TraitsOf(layout::PairKind::ExecutePrompt), pParent) {}
+    : CShadowParentDlg(layout::TraitsOf(layout::PairKind::ExecutePrompt), pParent), m_bDone(false) {}
 
 CShadowContentDlg* CExecutePromptDlg::NewContent() {
     auto* pContent = new CExecutePromptChildDlg;
@@ -61,10 +61,32 @@ CShadowContentDlg* CExecutePromptDlg::NewContent() {
 }
 
 LRESULT CExecutePromptDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_EXECUTE_DONE) {
+    switch (message) {
+    case WM_EXECUTE_DONE:
         if (m_pContentDlg != nullptr) static_cast<CExecutePromptChildDlg*>(m_pContentDlg)->StopDots();
+        m_bDone = true;
         OnOK();
+        // The outcome prompt may follow before this loop has ended (the
+        // worker sends it right after): leave the screen now, the owner
+        // taking its input back first, so the outcome opens over the page
+        // and in the foreground.
+        LeaveModal();
         return 0;
+    case WM_CLOSE:
+        // Alt+F4 and the system menu's Close arrive as this, also from the
+        // content (whose own close requests come here).
+        if (!m_bDone) return 0;
+        break;
+    default:
+        break;
     }
     return CShadowParentDlg::WindowProc(message, wParam, lParam);
+}
+
+void CExecutePromptDlg::OnOK() {
+    if (m_bDone) CShadowParentDlg::OnOK();
+}
+
+void CExecutePromptDlg::OnCancel() {
+    if (m_bDone) CShadowParentDlg::OnCancel();
 }

@@ -1,7 +1,9 @@
 #pragma once
 // The waiting window shown while the uninstall worker runs: one line of
 // white text with dots growing every second, no buttons, not movable. It ends
-// with IDOK when WM_EXECUTE_DONE reaches it.
+// with IDOK when WM_EXECUTE_DONE reaches it, and only then: Alt+F4, the
+// system menu's Close, WM_CLOSE and IDCANCEL, on either window of the pair,
+// are ignored, since the page behind it would take a second run meanwhile.
 #include <string>
 
 #include "controls/TextStatics.h"
@@ -36,7 +38,10 @@ public:
 protected:
     CShadowContentDlg* NewContent() override;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void OnOK() override;
+    void OnCancel() override;
 
 private:
     std::wstring m_strPrompt;
+    bool m_bDone;
 };

@@ -60,11 +60,7 @@ void CPromptChildDlg::LayoutControls(BOOL bFirst) {
     }
     m_btnConfirm.ShowWindow(SW_SHOW);
     m_btnCancel.ShowWindow(buttons.cancelShown ? SW_SHOW : SW_HIDE);
-    if (buttons.confirmAlone) {
-        // One button: bottom centre.
-        m_btnConfirm.SetBkImageRect(ToRect(l.single.source));
-        m_btnConfirm.MoveWindow(ToRect(l.single.dest), TRUE);
-    }
+    if (buttons.confirmAlone) CenterSingleButton();
 
     if (bFirst) {
         m_stcMessage.SetFontFromParent(0, 0);
@@ -75,6 +71,16 @@ void CPromptChildDlg::LayoutControls(BOOL bFirst) {
     }
     m_stcMessage.SetWindowTextW(m_strMessage);
     m_stcMessage.MoveWindow(ToRect(l.message.dest), TRUE);
+}
+
+void CPromptChildDlg::CenterSingleButton() {
+    RECT rc;
+    GetClientRect(&rc);
+    const SIZE pic = dlg::PictureSize(m_pBkImage);
+    const layout::Placement p =
+        layout::LayoutPrompt(layout::Rect{rc.left, rc.top, rc.right, rc.bottom}, pic.cx, pic.cy, m_fScale).single;
+    m_btnConfirm.SetBkImageRect(ToRect(p.source));
+    m_btnConfirm.MoveWindow(ToRect(p.dest), TRUE);
 }
 
 void CPromptChildDlg::OnBackgroundDrawn(HDC hdc) {

@@ -28,6 +28,8 @@ protected:
     void LayoutControls(BOOL bFirst) override;
     void OnBackgroundDrawn(HDC hdc) override;
     void OnContentDestroy() override;
+    // The confirm button alone, at the bottom centre (types 1 and 3).
+    void CenterSingleButton();
 
 private:
     BOOL m_bTitleFont;

@@ -131,6 +131,11 @@ RECT CShadowParentDlg::ContentRectForWindow() const {
     return ToRect(layout::ContentRectFor(ToLayout(rc), m_traits, m_fScale));
 }
 
+void CShadowParentDlg::HideForModalEnd() {
+    if (m_pContentDlg != nullptr && m_pContentDlg->IsWindow()) m_pContentDlg->ShowWindow(SW_HIDE);
+    CDialog::HideForModalEnd();
+}
+
 int CShadowParentDlg::FollowContent(int left, int top, int right, int bottom) {
     m_bMoveContent = FALSE;
     const layout::Rect parent = layout::ParentRectFor(layout::Rect{left, top, right, bottom}, m_traits, m_fScale);

@@ -92,6 +92,9 @@ protected:
     // The content's rectangle for the parent's window rectangle.
     RECT ContentRectForWindow() const;
 
+    // The content leaves the screen with its parent.
+    void HideForModalEnd() override;
+
 private:
     bool RenderLayer();
     void DeleteContent();

@@ -4,20 +4,40 @@
 #include "engine/UninstallCore.h"
 #include "log/LogSave.h"
 
+#include <new>
+
 int CServiceUninstaller::SetNotifyWindow(HWND hWnd) {
     if (!hWnd) return 0;
     m_hNotifyWnd = hWnd;
     return 1;
 }
 
+namespace {
+
+struct WorkerStart {
+    CServiceUninstaller* engine;
+    std::shared_ptr<std::atomic<bool>> alive;
+};
+
+}  // namespace
+
 DWORD WINAPI CServiceUninstaller::WorkerProc(LPVOID param) {
-    static_cast<CServiceUninstaller*>(param)->UninstallService();
+    std::unique_ptr<WorkerStart> start(static_cast<WorkerStart*>(param));
+    start->engine->UninstallService();
+    // The engine may be gone by now: its page closes as soon as the outcome
+    // handler has returned, which is what let this thread go on.
+    start->alive->store(false);
     return 1;
 }
 
 int CServiceUninstaller::StartUninstall() {
-    HANDLE thread = CreateThread(nullptr, 0, &CServiceUninstaller::WorkerProc, this, 0, nullptr);
+    if (m_pWorkerAlive->exchange(true)) return 0;
+    auto* start = new (std::nothrow) WorkerStart{this, m_pWorkerAlive};
+    HANDLE thread =
+        start != nullptr ? CreateThread(nullptr, 0, &CServiceUninstaller::WorkerProc, start, 0, nullptr) : nullptr;
     if (!thread) {
+        delete start;
+        m_pWorkerAlive->store(false);
         WriteToolLog(hrengine::kLogThreadFailed);
         return 0;
     }

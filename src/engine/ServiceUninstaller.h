@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <atomic>
+#include <memory>
 #include <string>
 
 class CServiceUninstaller {
@@ -14,8 +16,14 @@ public:
     int SetNotifyWindow(HWND hWnd);
 
     // Starts the worker thread (never joined). 1 when it was created; 0, after
-    // a log record, when not, and then no message will come.
+    // a log record, when not, and then no message will come. Also 0, without
+    // a record, while an earlier worker is still alive: two runs at once
+    // would have the second one report on what the first has removed.
     int StartUninstall();
+
+    // Whether a worker started here has not yet got back from its last
+    // message (the receiving window's outcome handler).
+    bool IsRunning() const { return m_pWorkerAlive->load(); }
 
     // The worker's body: query, stop, delete, then WM_EXECUTE_DONE and
     // WM_UNINSTALL_RESULT sent synchronously. 1 for RESULT_REMOVED, else 0.
@@ -34,6 +42,9 @@ private:
     static DWORD WINAPI WorkerProc(LPVOID param);
 
     HWND m_hNotifyWnd = nullptr;
+    // Shared with the worker, which lets go of it last, when the engine may
+    // be gone already.
+    std::shared_ptr<std::atomic<bool>> m_pWorkerAlive = std::make_shared<std::atomic<bool>>(false);
 };
 
 // The major and minor version the system recorded in this process's

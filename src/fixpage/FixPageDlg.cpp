@@ -20,6 +20,8 @@ const COLORREF kLinkHover = RGB(13, 44, 255);
 // on its own thread: the thread never touches the page's objects, which may
 // be gone by the time it runs.
 const UINT WM_APPLY_AGREEMENT = WM_APP + 1;
+// A held update notice, shown once the worker has been let go.
+const UINT WM_SHOW_HELD_NOTICE = WM_APP + 2;
 
 // Checkbox threads read and apply one at a time, so the last one to run,
 // which reads the state after the last click, has the last word.
@@ -50,7 +52,7 @@ CTessaroModernHubrelayServiceUninstalledDlg::CTessaroModernHubrelayServiceUninst
     : CShadowContentDlg(layout::TraitsOf(layout::PairKind::Main)),
       m_nClientKind(0),
       m_pExecutePrompt(nullptr),
-      m_bRunning(FALSE) {}
+      m_bInProgressPrompt(FALSE) {}
 
 CTessaroModernHubrelayServiceUninstalledDlg::~CTessaroModernHubrelayServiceUninstalledDlg() {
     // Normally gone with the window (OnContentDestroy).
@@ -74,9 +76,13 @@ BOOL CTessaroModernHubrelayServiceUninstalledDlg::OnInitDialog() {
     // The framework's part only: the checks run between the picture and the
     // first layout.
     CDialog::OnInitDialog();
-    if (!EnsureBkImage()) return TRUE;
+    if (!EnsureBkImage()) {
+        m_session.StartupDone();
+        return TRUE;
+    }
     ScanLauncherClient();
     RunStartupChecks();
+    m_session.StartupDone();
     LayoutControls(TRUE);
     SetTimer(HoverTimerId, TimerPeriodMs);
     SetTimer(UpdateTimerId, TimerPeriodMs);
@@ -182,7 +188,11 @@ LRESULT CTessaroModernHubrelayServiceUninstalledDlg::WindowProc(UINT message, WP
         break;
     case WM_UNINSTALL_RESULT:
         OnUninstallResult(wParam);
+        OnRunOver();
         return 1;
+    case WM_SHOW_HELD_NOTICE:
+        ShowUpdateNotice(m_heldNotice);
+        return 0;
     case WM_EXECUTE_DONE:
         OnExecuteDone();
         return 1;
@@ -253,19 +263,23 @@ void CTessaroModernHubrelayServiceUninstalledDlg::OnAgreeClicked() {
 void CTessaroModernHubrelayServiceUninstalledDlg::OnUninstall() {
     // A click that did not come from the mouse over the button starts nothing.
     if (!m_btnUninstall.IsCursorInside()) return;
+    // One run at a time, until its outcome prompt has been closed; nor while
+    // the tool is ending.
+    if (!m_session.CanStartRun() || m_uninstaller.IsRunning()) return;
     if (!m_uninstaller.StartUninstall()) {
         ShowPrompt(fixpage::kWorkerNotStartedText, nullptr);
         SetForegroundWindow();
         return;
     }
+    m_session.RunStarted();
     delete m_pExecutePrompt;
     m_pExecutePrompt = new CExecutePromptDlg;
     m_pExecutePrompt->SetPromptText(fixpage::kProgressText);
     m_pExecutePrompt->m_fScale = m_fScale;
     // The worker's messages are served inside this modal loop.
-    m_bRunning = TRUE;
+    m_bInProgressPrompt = TRUE;
     m_pExecutePrompt->DoModal();
-    m_bRunning = FALSE;
+    m_bInProgressPrompt = FALSE;
 }
 
 void CTessaroModernHubrelayServiceUninstalledDlg::OnExecuteDone() {
@@ -274,14 +288,11 @@ void CTessaroModernHubrelayServiceUninstalledDlg::OnExecuteDone() {
         // The worker was quicker than the prompt's window: hand the message
         // to the prompt's own loop, which serves posted messages only once
         // the window is up, so it cannot stay open for ever.
-        if (m_bRunning) PostMessageW(WM_EXECUTE_DONE, 0, 0);
+        if (m_bInProgressPrompt) PostMessageW(WM_EXECUTE_DONE, 0, 0);
         return;
     }
+    // The prompt ends and leaves the screen at once, before the outcome.
     m_pExecutePrompt->SendMessageW(WM_EXECUTE_DONE, 0, 0);
-    // The outcome may arrive before the prompt's loop has ended: take the
-    // pair off the screen now, so the outcome never shows above it.
-    m_pExecutePrompt->ShowWindow(SW_HIDE);
-    if (m_pExecutePrompt->m_pContentDlg != nullptr) m_pExecutePrompt->m_pContentDlg->ShowWindow(SW_HIDE);
 }
 
 void CTessaroModernHubrelayServiceUninstalledDlg::OnUninstallResult(WPARAM result) {
@@ -289,6 +300,22 @@ void CTessaroModernHubrelayServiceUninstalledDlg::OnUninstallResult(WPARAM resul
     if (text == nullptr) return;
     ShowPrompt(text, nullptr);
     SetForegroundWindow();
+}
+
+void CTessaroModernHubrelayServiceUninstalledDlg::OnRunOver() {
+    // Posted, not done here: the worker waits in its message until this
+    // handler returns, and the closing sequence belongs to the main loop.
+    switch (m_session.RunOver()) {
+    case fixpage::FollowUp::Close:
+        if (CWnd* pParent = GetParent()) pParent->PostMessageW(WM_CLOSE, 0, 0);
+        break;
+    case fixpage::FollowUp::UpdateNotice:
+        PostMessageW(WM_SHOW_HELD_NOTICE, 0, 0);
+        break;
+    case fixpage::FollowUp::None:
+    default:
+        break;
+    }
 }
 
 void CTessaroModernHubrelayServiceUninstalledDlg::ShowPrompt(const wchar_t* text, CWnd* pOwner) {

@@ -11,6 +11,8 @@
 #include "controls/TextStatics.h"
 #include "dialogs/ShadowDialog.h"
 #include "engine/ServiceUninstaller.h"
+#include "fixpage/FixPageSession.h"
+#include "fixpage/FixPageTexts.h"
 #include "integration/Aes.h"
 #include "integration/FeedbackDll.h"
 #include "integration/FeedbackInfo.h"
@@ -26,6 +28,13 @@ public:
 
     // Places the controls for the current client size; bFirst also skins them.
     void LayoutControls(BOOL bFirst) override;
+
+    // The main window's close: Now when its closing sequence may run, Held
+    // while an uninstall run lasts (the page closes the main window again
+    // once the run is over), Refused while the tool is already ending.
+    fixpage::Request RequestClose() { return m_session.OnCloseRequest(); }
+    // The feedback question needs the companion library.
+    bool CanAskFeedback() const { return m_feedbackDll.m_hModule != nullptr; }
 
     // Used by the main window (the feedback question when it closes).
     CServiceUninstaller m_uninstaller;
@@ -47,6 +56,8 @@ private:
     void RunStartupChecks();
     // The one-time question whether a newer version exists.
     void RunUpdateCheck();
+    // The notice for a newer version, then the end of the process.
+    void ShowUpdateNotice(const fixpage::UpdateNotice& notice);
     // A modal prompt (type 3, one confirm button) with the page's scale.
     void ShowPrompt(const wchar_t* text, CWnd* pOwner);
 
@@ -56,6 +67,7 @@ private:
     void OnUninstall();
     void OnExecuteDone();
     void OnUninstallResult(WPARAM result);
+    void OnRunOver();
 
     CRect m_rcClient;
     CDrawTextStatic m_stcVersion;
@@ -68,6 +80,9 @@ private:
     CDrawTextStatic m_stcFeedback;
     CAes m_aes;
     CExecutePromptDlg* m_pExecutePrompt;
-    // While an uninstall run's progress prompt is being shown.
-    BOOL m_bRunning;
+    // While an uninstall run's progress prompt is in its modal loop.
+    BOOL m_bInProgressPrompt;
+    fixpage::Session m_session;
+    // An update notice that came during a run.
+    fixpage::UpdateNotice m_heldNotice;
 };

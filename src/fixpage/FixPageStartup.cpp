@@ -33,6 +33,23 @@ void CTessaroModernHubrelayServiceUninstalledDlg::RunUpdateCheck() {
     const int answer = m_feedbackDll.CallGetToolIsNewVersion(fixpage::kToolId, fixpage::kToolVersion);
     const fixpage::UpdateNotice notice = fixpage::NoticeFor(answer, m_nClientKind);
     if (!notice.show) return;
+    switch (m_session.OnUpdateNotice()) {
+    case fixpage::Request::Now:
+        ShowUpdateNotice(notice);
+        break;
+    case fixpage::Request::Held:
+        // The tool must not end under a run: shown once the run is over.
+        m_heldNotice = notice;
+        break;
+    case fixpage::Request::Refused:
+    default:
+        // The tool is already closing.
+        break;
+    }
+}
+
+void CTessaroModernHubrelayServiceUninstalledDlg::ShowUpdateNotice(const fixpage::UpdateNotice& notice) {
+    if (!notice.show) return;
     ShowPrompt(notice.text, this);
     if (notice.openDownloadPage) m_feedbackDll.CallOpenToolDownUrl();
     std::exit(0);

@@ -32,7 +32,11 @@ CDialog::CDialog(UINT nIDTemplate, CWnd* pParentWnd)
       m_pParentWnd(pParentWnd),
       m_bModal(false),
       m_bEndModal(false),
-      m_nModalResult(-1) {}
+      m_nModalResult(-1),
+      m_hModalOwner(nullptr),
+      m_hModalTop(nullptr),
+      m_bEnableOwner(false),
+      m_bEnableTop(false) {}
 
 CDialog::~CDialog() = default;
 
@@ -95,15 +99,17 @@ INT_PTR CDialog::DoModal() {
     if (hGiven == nullptr && hOwner != nullptr) hOwner = ::GetLastActivePopup(hOwner);
 
     // Disable the owner and the top of its owner chain for the dialog's life.
-    bool bEnableOwner = false;
+    m_hModalOwner = hOwner;
+    m_hModalTop = hTop;
+    m_bEnableOwner = false;
     if (hOwner != nullptr && hOwner != ::GetDesktopWindow() && ::IsWindowEnabled(hOwner)) {
         ::EnableWindow(hOwner, FALSE);
-        bEnableOwner = true;
+        m_bEnableOwner = true;
     }
-    bool bEnableTop = false;
+    m_bEnableTop = false;
     if (hTop != nullptr && hTop != hOwner && ::IsWindowEnabled(hTop)) {
         ::EnableWindow(hTop, FALSE);
-        bEnableTop = true;
+        m_bEnableTop = true;
     }
 
     m_bModal = true;
@@ -123,20 +129,31 @@ INT_PTR CDialog::DoModal() {
         }
     }
 
-    // Give the owner back its input before the dialog disappears, so that
-    // activation returns to it rather than to some other application.
-    if (bEnableTop) ::EnableWindow(hTop, TRUE);
-    if (bEnableOwner) ::EnableWindow(hOwner, TRUE);
-    if (m_hWnd != nullptr) {
-        bool wasActive = ::GetActiveWindow() == m_hWnd;
-        ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0, SWP_HIDEWINDOW | SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER);
-        if (hOwner != nullptr && wasActive && (::GetActiveWindow() == m_hWnd || ::GetActiveWindow() == nullptr)) {
-            ::SetActiveWindow(hOwner);
-        }
-        DestroyWindow();
-    }
+    LeaveModal();
+    if (m_hWnd != nullptr) DestroyWindow();
+    m_hModalOwner = m_hModalTop = nullptr;
     m_bModal = false;
     return hWnd == nullptr ? -1 : m_nModalResult;
+}
+
+void CDialog::LeaveModal() {
+    if (m_bEnableTop) ::EnableWindow(m_hModalTop, TRUE);
+    if (m_bEnableOwner) ::EnableWindow(m_hModalOwner, TRUE);
+    m_bEnableTop = m_bEnableOwner = false;
+    if (m_hWnd == nullptr || !::IsWindowVisible(m_hWnd)) return;
+    // The activation may sit in a window the dialog owns (a content popup).
+    const HWND active = ::GetActiveWindow();
+    const bool wasActive = active != nullptr && (active == m_hWnd || ::GetWindow(active, GW_OWNER) == m_hWnd);
+    HideForModalEnd();
+    const HWND now = ::GetActiveWindow();
+    if (m_hModalOwner != nullptr && wasActive &&
+        (now == nullptr || now == m_hWnd || ::GetWindow(now, GW_OWNER) == m_hWnd)) {
+        ::SetActiveWindow(m_hModalOwner);
+    }
+}
+
+void CDialog::HideForModalEnd() {
+    ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0, SWP_HIDEWINDOW | SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER);
 }
 
 BOOL CDialog::Create(UINT nIDTemplate, CWnd* pParentWnd) {

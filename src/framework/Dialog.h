@@ -89,6 +89,18 @@ protected:
 
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
 
+    // The window side of a modal end, in the order Windows' own EndDialog
+    // keeps: the owner (and the top of its chain) gets its input back first,
+    // then the dialog leaves the screen, and the activation goes to the owner
+    // if it was the dialog's. Hidden while its owner is still disabled, the
+    // dialog would hand the activation to another application. DoModal does
+    // this as its loop ends; a dialog that may be followed at once by another
+    // window, inside the same handler, does it as it ends.
+    void LeaveModal();
+    // Takes the dialog off the screen for LeaveModal; a dialog shown together
+    // with windows of its own hides them too.
+    virtual void HideForModalEnd();
+
 private:
     static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR HandleInitDialog();
@@ -97,6 +109,11 @@ private:
     bool m_bModal;
     bool m_bEndModal;
     INT_PTR m_nModalResult;
+    // What DoModal disabled, until LeaveModal gives it back.
+    HWND m_hModalOwner;
+    HWND m_hModalTop;
+    bool m_bEnableOwner;
+    bool m_bEnableTop;
 };
 
 // The About box's base class: a plain dialog in this framework.

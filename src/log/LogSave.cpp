@@ -4,9 +4,12 @@
 
 #include <sddl.h>
 #include <shlobj.h>
+#include <winternl.h>
 
+#include <cstring>
 #include <new>
 #include <utility>
+#include <vector>
 
 namespace hrlog {
 
@@ -54,12 +57,12 @@ bool IsPlainFileName(const std::wstring& name) {
     return name.find_first_of(L"\\/:") == std::wstring::npos;
 }
 
-// Opens the log folder itself, never a link in its place. The handle reads
-// the directory and does not share deletion, so while it is held the folder
-// can be neither renamed nor replaced by a link: the paths below it keep
-// meaning this folder.
+// Opens the log folder itself, never a link in its place. The handle does
+// not share deletion, so while it is held the folder can be neither renamed
+// nor removed. It could still be made a junction itself, so its path is not
+// used again: the files in it are opened through this handle.
 HANDLE OpenLogFolder(const std::wstring& folder) {
-    HANDLE h = CreateFileW(folder.c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES,
+    HANDLE h = CreateFileW(folder.c_str(), FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES,
                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                            FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (h == INVALID_HANDLE_VALUE) return h;
@@ -79,12 +82,60 @@ HANDLE OpenLogFolder(const std::wstring& folder) {
     return h;
 }
 
+const NTSTATUS kStatusObjectNameNotFound = static_cast<NTSTATUS>(0xC0000034L);
+
+// The two native calls, from the ntdll every process has mapped; not
+// imported, so the executable keeps to the system DLLs it may import.
+struct NativeFileCalls {
+    using CreateFn = NTSTATUS(NTAPI*)(PHANDLE, ACCESS_MASK, POBJECT_ATTRIBUTES, PIO_STATUS_BLOCK, PLARGE_INTEGER,
+                                      ULONG, ULONG, ULONG, ULONG, PVOID, ULONG);
+    using SetInformationFn = NTSTATUS(NTAPI*)(HANDLE, PIO_STATUS_BLOCK, PVOID, ULONG, FILE_INFORMATION_CLASS);
+    CreateFn create = nullptr;
+    SetInformationFn setInformation = nullptr;
+
+    NativeFileCalls() {
+        HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+        if (ntdll == nullptr) return;
+        create = reinterpret_cast<CreateFn>(reinterpret_cast<void*>(GetProcAddress(ntdll, "NtCreateFile")));
+        setInformation =
+            reinterpret_cast<SetInformationFn>(reinterpret_cast<void*>(GetProcAddress(ntdll, "NtSetInformationFile")));
+    }
+};
+
+const NativeFileCalls& Native() {
+    static const NativeFileCalls calls;
+    return calls;
+}
+
+// Opens `name` in the folder `folder` is a handle of, never a link by that
+// name. The name is looked up in that very folder, not by its path: a folder
+// turned into a junction after it was checked cannot send the elevated
+// writer elsewhere. INVALID_HANDLE_VALUE on failure, with the status.
+HANDLE OpenInFolder(HANDLE folder, const std::wstring& name, ACCESS_MASK access, ULONG share,
+                    ULONG disposition, ULONG options, NTSTATUS* pStatus = nullptr) {
+    if (pStatus) *pStatus = STATUS_INVALID_PARAMETER;
+    if (name.size() > 32000 || Native().create == nullptr) return INVALID_HANDLE_VALUE;
+    UNICODE_STRING us;
+    us.Buffer = const_cast<PWSTR>(name.c_str());
+    us.Length = static_cast<USHORT>(name.size() * sizeof(wchar_t));
+    us.MaximumLength = us.Length;
+    OBJECT_ATTRIBUTES attributes;
+    InitializeObjectAttributes(&attributes, &us, OBJ_CASE_INSENSITIVE, folder, nullptr);
+    IO_STATUS_BLOCK io;
+    std::memset(&io, 0, sizeof(io));
+    HANDLE h = nullptr;
+    const NTSTATUS status =
+        Native().create(&h, access | SYNCHRONIZE, &attributes, &io, nullptr, FILE_ATTRIBUTE_NORMAL, share,
+                        disposition, options | FILE_SYNCHRONOUS_IO_NONALERT | FILE_OPEN_REPARSE_POINT, nullptr, 0);
+    if (pStatus) *pStatus = status;
+    return NT_SUCCESS(status) ? h : INVALID_HANDLE_VALUE;
+}
+
 // Opens (creating if absent, never truncating) the log file itself: not a
 // link's target, not a file that also has another name elsewhere.
-HANDLE OpenLogFile(const std::wstring& path) {
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE,
-                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+HANDLE OpenLogFile(HANDLE folder, const std::wstring& name) {
+    HANDLE h = OpenInFolder(folder, name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                            FILE_OPEN_IF, FILE_NON_DIRECTORY_FILE);
     if (h == INVALID_HANDLE_VALUE) return h;
     BY_HANDLE_FILE_INFORMATION info;
     if (!GetFileInformationByHandle(h, &info) || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
@@ -93,6 +144,40 @@ HANDLE OpenLogFile(const std::wstring& path) {
         return INVALID_HANDLE_VALUE;
     }
     return h;
+}
+
+// Whether the backup's name in the folder may be replaced by the log file:
+// absent, or a plain file. A folder or a link there stops only the rollover.
+bool MayReplaceBackup(HANDLE folder, const std::wstring& name) {
+    NTSTATUS status = 0;
+    const ULONG anyShare = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    HANDLE h = OpenInFolder(folder, name, FILE_READ_ATTRIBUTES, anyShare, FILE_OPEN, 0, &status);
+    if (h == INVALID_HANDLE_VALUE) return status == kStatusObjectNameNotFound;
+    BY_HANDLE_FILE_INFORMATION info;
+    const bool plain = GetFileInformationByHandle(h, &info) && !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+                       !IsReparsePoint(info.dwFileAttributes);
+    CloseHandle(h);
+    return plain;
+}
+
+// Renames the log file to its backup inside the folder, replacing an older
+// backup; a failure is ignored, as a failed move is.
+void MoveToBackup(HANDLE folder, const std::wstring& name, const std::wstring& backupName) {
+    if (Native().setInformation == nullptr) return;
+    HANDLE h = OpenInFolder(folder, name, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, FILE_OPEN,
+                            FILE_NON_DIRECTORY_FILE);
+    if (h == INVALID_HANDLE_VALUE) return;
+    const ULONG nameBytes = static_cast<ULONG>(backupName.size() * sizeof(wchar_t));
+    std::vector<unsigned char> buffer(sizeof(FILE_RENAME_INFORMATION) + nameBytes);
+    auto* rename = reinterpret_cast<FILE_RENAME_INFORMATION*>(buffer.data());
+    rename->ReplaceIfExists = TRUE;
+    rename->RootDirectory = folder;
+    rename->FileNameLength = nameBytes;
+    std::memcpy(rename->FileName, backupName.data(), nameBytes);
+    IO_STATUS_BLOCK io;
+    std::memset(&io, 0, sizeof(io));
+    Native().setInformation(h, &io, rename, static_cast<ULONG>(buffer.size()), FileRenameInformation);
+    CloseHandle(h);
 }
 
 bool WriteAll(HANDLE h, const std::string& bytes) {
@@ -181,15 +266,7 @@ void CLogSaveCloseFile::WritePacket(const CPacketLog& packet) {
     FileHandle folderHandle(OpenLogFolder(folder));
     if (!folderHandle.Valid()) return;
 
-    const std::wstring path = m_strLogPath + name;
-    const std::wstring backup = BackupPathOf(path);
-    const DWORD backupAttributes = GetFileAttributesW(backup.c_str());
-    if (backupAttributes != INVALID_FILE_ATTRIBUTES &&
-        (IsReparsePoint(backupAttributes) || (backupAttributes & FILE_ATTRIBUTE_DIRECTORY))) {
-        return;
-    }
-
-    FileHandle file(OpenLogFile(path));
+    FileHandle file(OpenLogFile(folderHandle.Get(), name));
     if (!file.Valid()) return;
 
     LARGE_INTEGER zero;
@@ -201,7 +278,8 @@ void CLogSaveCloseFile::WritePacket(const CPacketLog& packet) {
     if (!GetFileSizeEx(file.Get(), &size)) return;
     file.Close();
     if (ShouldRollOver(static_cast<std::uint64_t>(size.QuadPart))) {
-        MoveFileExW(path.c_str(), backup.c_str(), MOVEFILE_REPLACE_EXISTING);
+        const std::wstring backupName = BackupPathOf(name);
+        if (MayReplaceBackup(folderHandle.Get(), backupName)) MoveToBackup(folderHandle.Get(), name, backupName);
     }
 }
 

@@ -1,9 +1,13 @@
 // Stand-in for the two PowerShell commands the tool runs. The service query
 // asks Wine's real service control manager; the WMI query prints the recovery
 // configuration with a caption a test can set (STANDIN_OS_CAPTION).
+// STANDIN_POWERSHELL_DELAY_MS makes it take that long before it answers, as a
+// real PowerShell on a busy machine does.
 #include "Console.h"
 
 #include <shellapi.h>
+
+#include <cwchar>
 
 #include <vector>
 
@@ -127,6 +131,9 @@ std::vector<std::wstring> Words(const std::wstring& s) {
 }  // namespace
 
 int wmain() {
+    const std::wstring delay = Env(L"STANDIN_POWERSHELL_DELAY_MS");
+    if (!delay.empty()) Sleep(static_cast<DWORD>(wcstoul(delay.c_str(), nullptr, 10)));
+
     int faultExit = 0;
     if (standin::ApplyFault(L"powershell", faultExit)) return faultExit;
 

@@ -76,6 +76,8 @@ void CALLBACK CloseLeftOpen(HWND, UINT, UINT_PTR id, DWORD) {
     if (g_pRunning != nullptr && g_pRunning->m_hWnd != nullptr) {
         g_leftOpen = true;
         ::PostMessageW(g_pRunning->m_hWnd, WM_CLOSE, 0, 0);
+        // The execute prompt ends on its completion only; the others ignore it.
+        ::PostMessageW(g_pRunning->m_hWnd, WM_EXECUTE_DONE, 0, 0);
     }
 }
 
@@ -416,7 +418,12 @@ TEST(Moving, ParentCarriesTheContentUntilTheContentIsGrabbed) {
 }
 
 TEST(ExecutePrompt, CannotBeGrabbedAndEndsOnCompletion) {
-    CExecutePromptDlg dlg;
+    HWND owner = ::CreateWindowExW(0, L"STATIC", L"page", WS_POPUP | WS_VISIBLE, 60, 80, 400, 600, nullptr,
+                                   nullptr, ::GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(nullptr, owner);
+    CWnd ownerWnd;
+    ASSERT_TRUE(ownerWnd.SubclassWindow(owner));
+    CExecutePromptDlg dlg(&ownerWnd);
     dlg.SetPromptText(L"Tessaro Veride Hubrelay 服务卸载中，请稍等");
     int dotsTicks = 0;
     BOOL timerAfterDone = TRUE;
@@ -450,11 +457,19 @@ TEST(ExecutePrompt, CannotBeGrabbedAndEndsOnCompletion) {
         EXPECT_EQ(0, ::SendMessageW(d.m_hWnd, WM_EXECUTE_DONE, 0, 0));
         // Stopped at once: no timer left to kill.
         timerAfterDone = ::KillTimer(label, 36);
+        // The outcome prompt follows before this loop ends: the pair has
+        // left the screen already, the owner taking its input and the
+        // activation back first.
+        EXPECT_TRUE(::IsWindowEnabled(owner));
+        EXPECT_FALSE(::IsWindowVisible(d.m_hWnd));
+        EXPECT_FALSE(::IsWindowVisible(content));
+        EXPECT_EQ(owner, ::GetActiveWindow());
     });
     EXPECT_GE(dotsTicks, 1);
     EXPECT_FALSE(timerAfterDone);
     EXPECT_FALSE(out.leftOpen);
     EXPECT_EQ(IDOK, out.result);
+    ownerWnd.DestroyWindow();
 }
 
 TEST(Feedback, AnswersWithoutLibraryStillClose) {

@@ -163,6 +163,9 @@ ULONGLONG LogSize() {
 UninstallResult RunOnce(CServiceUninstaller& engine, Receiver& receiver) {
     g_received.clear();
     EXPECT_EQ(1, engine.StartUninstall());
+    // One worker at a time; the refusal is no failure and writes no record.
+    // (A second run on the same engine shows the first one let go.)
+    EXPECT_EQ(0, engine.StartUninstall());
     receiver.PumpUntilOutcome(60000);
     return g_received.size() == 2 ? static_cast<UninstallResult>(g_received[1].wParam) : UninstallResult(0);
 }

@@ -440,21 +440,32 @@ TEST_F(LogFolderTest, LinkedLogFolderIsNotFollowed) {
     EXPECT_TRUE(RemoveUnixSymlink(m_folder));
 }
 
-TEST_F(LogFolderTest, LinkedBackupStopsTheRecordAndTheRollover) {
-    CLogSave log(Base());
+// A backup name taken by a folder, or by a link to one (planted the way Wine
+// shows links), stops only the rollover: the record is still written, and
+// nothing reaches the folder behind the name.
+TEST_F(LogFolderTest, BackupNameThatIsNoFileStopsOnlyTheRollover) {
     const std::wstring elsewhere = m_base + L"\\elsewhere";
     ASSERT_TRUE(CreateDirectoryW(elsewhere.c_str(), nullptr));
-    if (!IsWine()) GTEST_SKIP() << "plants links the way Wine shows them";
-    ASSERT_TRUE(PlantUnixSymlink(elsewhere, m_backupPath));
-    ASSERT_TRUE(GetFileAttributesW(m_backupPath.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT);
-
     const std::string full(6020001, 'f');
-    ASSERT_TRUE(wtest::WriteAnsiFile(m_logPath, full));
-    log.WriteLog("would roll over", kLogName, true);
-    EXPECT_EQ(full.size(), ReadFileBytes(m_logPath).size());
-    EXPECT_TRUE(ListFolder(elsewhere).empty());
-    EXPECT_TRUE(GetFileAttributesW(m_backupPath.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT);
-    EXPECT_TRUE(RemoveUnixSymlink(m_backupPath));
+    for (const bool link : {false, true}) {
+        SCOPED_TRACE(link ? "link" : "folder");
+        if (link && !IsWine()) continue;
+        CLogSave log(Base());
+        const std::wstring behind = link ? elsewhere : m_backupPath;
+        ASSERT_TRUE(link ? PlantUnixSymlink(elsewhere, m_backupPath)
+                         : CreateDirectoryW(m_backupPath.c_str(), nullptr) != FALSE);
+        ASSERT_TRUE(wtest::WriteAnsiFile(m_logPath, full));
+
+        log.WriteLog("kept", kLogName, true);
+        const std::string bytes = ReadFileBytes(m_logPath);
+        ASSERT_EQ(full.size() + kPrefixLength + 4 + 2, bytes.size());
+        std::string text;
+        EXPECT_TRUE(IsRecord(bytes.substr(full.size()), &text));
+        EXPECT_EQ("kept", text);
+        EXPECT_TRUE(GetFileAttributesW(m_backupPath.c_str()) & FILE_ATTRIBUTE_DIRECTORY);
+        EXPECT_TRUE(ListFolder(behind).empty());
+        EXPECT_TRUE(link ? RemoveUnixSymlink(m_backupPath) : RemoveDirectoryW(m_backupPath.c_str()) != FALSE);
+    }
 }
 
 TEST_F(LogFolderTest, FileNamesCannotLeaveTheLogFolder) {

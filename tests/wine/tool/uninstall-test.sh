@@ -63,7 +63,8 @@ hr_wait_tool_exit 30 || hr_fail "the tool did not end"
 journal=$(hr_journal "$dir")
 [ "$(head -n 1 <<<"$journal" | cut -f1,2,3,4,6)" = $'CustomerFeedbackEx\t10151\t1.2.24.1010\t2\t1' ] || hr_fail "journal: $journal"
 [ "$(sed -n 2p <<<"$journal")" = $'FeedbackQuestion\t10151\t1.2.24.1010' ] || hr_fail "journal: $journal"
-for _ in $(seq 1 100); do [ -e "$dir/$HR_TOOL_NAME" ] || break; sleep 0.1; done
+# The two files go one after the other.
+for _ in $(seq 1 100); do [ -e "$dir/$HR_TOOL_NAME" ] || [ -e "$dir/$HR_LIBRARY_NAME" ] || break; sleep 0.1; done
 [ -e "$dir/$HR_TOOL_NAME" ] && hr_fail "the tool's executable was not removed"
 [ -e "$dir/$HR_LIBRARY_NAME" ] && hr_fail "the companion library was not removed"
 echo "PASS"
