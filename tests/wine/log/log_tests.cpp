@@ -11,6 +11,7 @@
 #include <sddl.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <map>
 #include <regex>
 #include <thread>
@@ -382,28 +383,54 @@ TEST_F(LogFolderTest, ReadersSharingTheFileDoNotStopTheWriter) {
 }
 
 TEST_F(LogFolderTest, ConcurrentWritersProduceWholeRecords) {
-    CLogSave log(Base());
-    const int kThreads = 4;
-    const int kRecords = 150;
-    // Texts of different lengths, some with GBK characters.
-    const std::string texts[kThreads] = {"a", kQueryFailedGbk, std::string(300, 'q'),
-                                         "\xcf\xb5\xcd\xb3 thread three"};
-    std::vector<std::thread> threads;
-    for (int t = 0; t < kThreads; ++t) {
-        threads.emplace_back([&log, &texts, t] {
-            for (int i = 0; i < kRecords; ++i) log.WriteLog(texts[t], kLogName, true);
-        });
-    }
-    for (std::thread& th : threads) th.join();
+    // Texts of different lengths, some with GBK characters; the second set
+    // is large enough that two writers cross the size limit several times,
+    // so that records land in the log, in its backup, or are dropped with the
+    // backup they were in, but are never cut.
+    const std::vector<std::string> small = {"a", kQueryFailedGbk, std::string(300, 'q'),
+                                            "\xcf\xb5\xcd\xb3 thread three"};
+    const std::vector<std::string> large = {std::string(90000, 'L'), "\xcf\xb5" + std::string(70001, 'm')};
+    struct Case {
+        const std::vector<std::string>* texts;
+        int records;
+        bool rollsOver;
+    };
+    for (const Case& c : {Case{&small, 150, false}, Case{&large, 120, true}}) {
+        SCOPED_TRACE(c.rollsOver ? "across rollovers" : "within one file");
+        DeleteFileW(m_logPath.c_str());
+        DeleteFileW(m_backupPath.c_str());
+        CLogSave log(Base());
+        std::vector<std::thread> threads;
+        for (const std::string& text : *c.texts) {
+            threads.emplace_back([&log, &text, &c] {
+                for (int i = 0; i < c.records; ++i) log.WriteLog(text, kLogName, true);
+            });
+        }
+        for (std::thread& th : threads) th.join();
 
-    std::map<std::string, int> counts;
-    for (const std::string& line : SplitRecords(ReadFileBytes(m_logPath))) {
-        std::string text;
-        ASSERT_TRUE(IsRecord(line, &text));
-        ++counts[text];
+        std::map<std::string, int> counts;
+        size_t total = 0;
+        for (const std::wstring& path : {m_backupPath, m_logPath}) {
+            if (!wtest::FileExists(path)) continue;
+            const std::string bytes = ReadFileBytes(path);
+            total += bytes.size();
+            for (const std::string& line : SplitRecords(bytes)) {
+                std::string text;
+                ASSERT_TRUE(IsRecord(line, &text)) << "a cut record of " << line.size() << " bytes";
+                ASSERT_TRUE(std::find(c.texts->begin(), c.texts->end(), text) != c.texts->end());
+                ++counts[text];
+            }
+        }
+        if (!c.rollsOver) {
+            for (const std::string& text : *c.texts) EXPECT_EQ(c.records, counts[text]);
+            EXPECT_FALSE(wtest::FileExists(m_backupPath));
+        } else {
+            // 19 MB written, two files of at most a little over 6 MB kept.
+            EXPECT_TRUE(wtest::FileExists(m_backupPath));
+            EXPECT_LT(total, 2u * 6020000u + 2u * 90100u);
+            EXPECT_GT(total, 6020000u);
+        }
     }
-    ASSERT_EQ(static_cast<size_t>(kThreads), counts.size());
-    for (const std::string& text : texts) EXPECT_EQ(kRecords, counts[text]) << text;
 }
 
 TEST_F(LogFolderTest, HardLinkedLogFileIsNotWritten) {
