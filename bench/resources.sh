@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# What one process of the tool holds after 1 uninstall run, after the
+# warm-up and after many runs, and before and after many hover repaints of
+# the agreement link: GDI objects, windows, kernel handles and private
+# memory, counted inside the process by the stand-in library's sampler.
+# Driven without a person (stand-in commands, scripted pointer), in a prefix
+# and on a virtual screen of its own.
+#
+#   bench/resources.sh [runs] [hover repaints] [i686|x86_64...]
+#   (defaults: 200 runs, 10000 repaints, both builds; about 30 minutes a build)
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+build="${HR_BUILD_ROOT:-$root/build}"
+runs="${1:-200}"
+hovers="${2:-10000}"
+shift $(( $# > 2 ? 2 : $# ))
+arches=("$@")
+[ ${#arches[@]} -gt 0 ] || arches=(i686 x86_64)
+
+prefix="$build/benchprefix"
+"$root/scripts/make-prefix.sh" "$prefix" >/dev/null
+export WINEPREFIX="$prefix" HR_SOURCE_DIR="$root" HR_BUILD_DIR="$build/bench"
+unset DISPLAY
+mkdir -p "$HR_BUILD_DIR"
+for arch in "${arches[@]}"; do
+  case "$arch" in
+    i686) dir="$build/win32" ;;
+    x86_64) dir="$build/win64" ;;
+    *) echo "resources: unknown build $arch" >&2; exit 2 ;;
+  esac
+  echo "== $arch ($dir): $runs runs, $hovers hover repaints"
+  HR_WIN_BUILD_DIR="$dir" HR_WIN_ARCH="$arch" HR_SOAK_FIGURES=1 HR_SOAK_HOVERS="$hovers" \
+    "$root/tests/e2e/soak.sh" "$runs" 5 | grep -E '^(after|figures|[0-9]+ checks|FAIL)' || true
+done
