@@ -1,6 +1,7 @@
 #include "framework/Dialog.h"
 
 #include "framework/App.h"
+#include "framework/StartupTrace.h"
 
 namespace {
 // The dialog whose window the system is creating on this thread: its first
@@ -66,7 +67,9 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT message, WPARAM, LPARAM) {
 INT_PTR CDialog::HandleInitDialog() {
     RECT before;
     GetWindowRect(&before);
+    hr::trace::Mark("dialog init", static_cast<int>(m_nIDTemplate));
     BOOL result = OnInitDialog();
+    hr::trace::Mark("dialog init done", static_cast<int>(m_nIDTemplate));
     if (m_bModal && !m_bEndModal && m_hWnd != nullptr) {
         RECT after;
         GetWindowRect(&after);
@@ -109,9 +112,11 @@ INT_PTR CDialog::DoModal() {
     m_bModal = true;
     m_bEndModal = false;
     m_nModalResult = -1;
+    hr::trace::Mark("dialog create", static_cast<int>(m_nIDTemplate));
     HWND hWnd = CreateFromTemplate(m_nIDTemplate, hOwner);
     if (hWnd != nullptr && !m_bEndModal && ::IsWindow(hWnd)) {
         if (!::IsWindowVisible(hWnd)) ::ShowWindow(hWnd, SW_SHOWNORMAL);
+        hr::trace::Mark("dialog shown", static_cast<int>(m_nIDTemplate));
         while (!m_bEndModal && ::IsWindow(hWnd)) {
             int quitCode = 0;
             if (!PumpMessage(&quitCode)) {
