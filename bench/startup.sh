@@ -9,7 +9,11 @@
 # tool's phases from its start-up trace (milliseconds after the loader was
 # started, medians).
 #
-#   bench/startup.sh [ROUNDS]      default 15; build with scripts/build.sh first
+#   bench/startup.sh [ROUNDS] [OLD_BUILD_ROOT]
+#
+# ROUNDS defaults to 15; build with scripts/build.sh first. OLD_BUILD_ROOT,
+# the build root of an older version (its win32 and win64 trees), adds that
+# tool to the turns as "before", to compare in the same run.
 #
 # It runs on its own virtual display and in its own prefix (build/benchprefix,
 # made by scripts/make-prefix.sh), with one Wine server kept up for all runs,
@@ -19,12 +23,19 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${HR_BUILD_ROOT:-$root/build}"
 rounds="${1:-15}"
+old="${2:-}"
 exe=RemedoTessaroModernHubrelayServiceUninstalled.exe
 for b in win32 win64; do
   for f in "src/app/$exe" bench/bin/startup_floor.exe testenv/bin/TessaroFeedbackInformation.dll; do
     [ -f "$build/$b/$f" ] || { echo "startup: $build/$b/$f is missing (run scripts/build.sh)" >&2; exit 1; }
   done
 done
+if [ -n "$old" ]; then
+  old="$(cd "$old" && pwd)"
+  for b in win32 win64; do
+    [ -f "$old/$b/src/app/$exe" ] || { echo "startup: $old/$b/src/app/$exe is missing" >&2; exit 1; }
+  done
+fi
 prefix="$build/benchprefix"
 [ -f "$prefix/system.reg" ] || "$root/scripts/make-prefix.sh" "$prefix" >/dev/null
 export WINEPREFIX="$prefix"
@@ -52,9 +63,14 @@ for b in win32:i686 win64:x86_64; do
   mkdir -p "$dir"
   cp "$tree/src/app/$exe" "$tree/bench/bin/startup_floor.exe" "$tree/testenv/bin/TessaroFeedbackInformation.dll" "$dir/"
   printf '[Feedback]\r\nInitResult=1\r\nNewVersionResult=0\r\n' > "$dir/TessaroFeedbackInformation.ini"
+  programs=("floor=$dir:startup_floor.exe" "tool=$dir:$exe")
+  if [ -n "$old" ]; then
+    # Its own folder: the library's journal and the trace stay apart.
+    mkdir -p "$dir/before"
+    cp "$old/${b%%:*}/src/app/$exe" "$dir/TessaroFeedbackInformation.dll" "$dir/TessaroFeedbackInformation.ini" "$dir/before/"
+    programs+=("before=$dir/before:$exe")
+  fi
   echo "== $arch$([ "$arch" = i686 ] && echo ' (shipped; a WOW64 process)')"
-  /usr/bin/python3 "$root/bench/startup_driver.py" 1 434x634,400x600 \
-    "floor=$dir:startup_floor.exe" "tool=$dir:$exe" >/dev/null
-  /usr/bin/python3 "$root/bench/startup_driver.py" "$rounds" 434x634,400x600 \
-    "floor=$dir:startup_floor.exe" "tool=$dir:$exe" | grep -v '^run '
+  /usr/bin/python3 "$root/bench/startup_driver.py" 1 434x634,400x600 "${programs[@]}" >/dev/null
+  /usr/bin/python3 "$root/bench/startup_driver.py" "$rounds" 434x634,400x600 "${programs[@]}" | grep -v '^run '
 done

@@ -8,9 +8,9 @@ usage: startup_driver.py ROUNDS WIDTHxHEIGHT,WIDTHxHEIGHT NAME=DIR:EXE [NAME=DIR
 
 Prints one line per run ("run NAME MS"), then the median of each program,
 each one's ratio to the first program named (the yardstick), and, for a
-program that left a start-up trace (the tool does when HR_STARTUP_TRACE
-names a file), the median of each of its marks in milliseconds after the
-loader was started. Needs DISPLAY and WINEPREFIX; the loader is HR_WINE64.
+program that left a start-up trace (the tool and the floor do when
+HR_STARTUP_TRACE is set, as here), the median time of each phase of its
+start. Needs DISPLAY and WINEPREFIX; the loader is HR_WINE64.
 """
 import ctypes
 import os
@@ -19,12 +19,12 @@ import select
 import signal
 import subprocess
 import sys
-import tempfile
 import time
 
 MAP_NOTIFY, CONFIGURE_NOTIFY = 19, 22
 SUBSTRUCTURE_NOTIFY_MASK = 1 << 19
 FILETIME_UNIX_EPOCH = 116444736000000000  # 100 ns units from 1601 to 1970
+TRACE_FILE = "startup-trace.txt"  # beside the executable, when HR_STARTUP_TRACE is set
 
 
 class Display:
@@ -79,8 +79,8 @@ class Display:
 
 
 def read_trace(path, started_unix_ns):
-    """Marks of a start-up trace as (what, ms after the loader started)."""
-    marks = []
+    """Marks of a start-up trace as {what: ms after the loader started}."""
+    marks = {}
     try:
         lines = open(path, encoding="utf-8").read().splitlines()
     except OSError:
@@ -89,8 +89,51 @@ def read_trace(path, started_unix_ns):
         stamp, _, what = line.partition(" ")
         if stamp.isdigit():
             unix_ns = (int(stamp) - FILETIME_UNIX_EPOCH) * 100
-            marks.append((what, (unix_ns - started_unix_ns) / 1e6))
+            marks.setdefault(what, (unix_ns - started_unix_ns) / 1e6)
     return marks
+
+
+START, SHOWN = "<loader started>", "<both windows on the screen>"
+# The start-up's phases: (name, from mark, to mark), each mark the first of
+# the names that the run's trace has (the tool's and the floor's names).
+PHASES = [
+    ("loader, until the process exists", [START], ["process created"]),
+    ("process start: DLLs, static data", ["process created"], ["wWinMain"]),
+    ("GDI+ started", ["InitInstance", "wWinMain"], ["GDI+ started"]),
+    ("common controls (with the display driver)", ["GDI+ started"], ["common controls"]),
+    ("main window created (the first window)", ["dialog create 102"], ["dialog window 102"]),
+    ("main window: menu, icon, title, scale", ["dialog window 102"], ["PNG load 144"]),
+    ("PNG 144 decoded", ["PNG load 144"], ["PNG decoded 144"]),
+    ("layering: 144 drawn, UpdateLayeredWindow", ["PNG decoded 144"], ["dialog create 141"]),
+    ("fix page window and its controls", ["dialog create 141"], ["dialog init 141"]),
+    ("fix page picture (PNG 145)", ["dialog init 141"], ["launcher scan"]),
+    ("launcher scan", ["launcher scan"], ["launcher scan done"]),
+    ("gates: system check", ["launcher scan done"], ["system checked"]),
+    ("gates: companion library load", ["system checked"], ["library loaded"]),
+    ("gates: companion library initialisation", ["library loaded"], ["library initialised"]),
+    ("layout: controls skinned, 16 pictures decoded", ["library initialised"], ["dialog init done 141"]),
+    ("page placed, main window to the foreground", ["dialog init done 141"], ["dialog init done 102"]),
+    ("floor: 145 decoded until the layer is up", ["PNG decoded 145"], ["layer updated"]),
+    ("until both windows are on the screen", ["dialog init done 102", "layer updated"], [SHOWN]),
+]
+
+
+def first(marks, names):
+    return next((marks[n] for n in names if n in marks), None)
+
+
+def phases(marks):
+    """{phase: ms} of one run, and the decoding summed over every picture."""
+    out = {}
+    for name, begin, end in PHASES:
+        a, b = first(marks, begin), first(marks, end)
+        if a is not None and b is not None:
+            out[name] = b - a
+    decoding = [marks["PNG decoded" + what[8:]] - at for what, at in marks.items()
+                if what.startswith("PNG load ") and "PNG decoded" + what[8:] in marks]
+    if decoding:
+        out["all PNG decoding (%d pictures, inside the above)" % len(decoding)] = sum(decoding)
+    return out
 
 
 def main(argv):
@@ -105,13 +148,13 @@ def main(argv):
         programs.append((name, folder, exe))
     loader = os.environ.get("HR_WINE64", "/usr/lib/wine/wine64")
     display = Display()
-    trace = os.path.join(tempfile.mkdtemp(prefix="hr-startup-"), "trace.txt")
+    env = dict(os.environ, HR_STARTUP_TRACE="1")
     runs = {name: [] for name, _, _ in programs}
-    marks = {name: {} for name, _, _ in programs}
+    steps = {name: {} for name, _, _ in programs}
     for r in range(rounds):
         order = programs if r % 2 == 0 else programs[::-1]
         for name, folder, exe in order:
-            env = dict(os.environ, HR_STARTUP_TRACE=trace)
+            trace = os.path.join(folder, TRACE_FILE)
             if os.path.exists(trace):
                 os.remove(trace)
             display.drain()
@@ -126,8 +169,11 @@ def main(argv):
                 sys.exit("startup: %s showed no window within 30 s" % name)
             runs[name].append((shown - started) / 1e6)
             print("run %s %.1f" % (name, runs[name][-1]), flush=True)
-            for what, ms in read_trace(trace, started_unix):
-                marks[name].setdefault(what, []).append(ms)
+            marks = read_trace(trace, started_unix)
+            if marks:
+                marks[START], marks[SHOWN] = 0.0, runs[name][-1]
+                for phase, ms in phases(marks).items():
+                    steps[name].setdefault(phase, []).append(ms)
             # Let the server take the killed process's windows down first.
             time.sleep(0.4)
             display.drain()
@@ -137,15 +183,10 @@ def main(argv):
         print("median %s %.1f ms (%d runs, %.1f to %.1f), %.2f x %s" % (
             name, med, len(runs[name]), min(runs[name]), max(runs[name]), med / floor, programs[0][0]))
     for name, _, _ in programs:
-        # Marks in the order of their medians, each with the median time
-        # since the mark before it: the start-up's phases.
-        previous = None
-        for what, values in sorted(marks[name].items(), key=lambda kv: statistics.median(kv[1])):
-            step = ""
-            if previous is not None and len(previous) == len(values):
-                step = "%+7.1f" % statistics.median(v - p for v, p in zip(values, previous))
-            print("mark %-6s %7.1f ms %7s  %s" % (name, statistics.median(values), step, what))
-            previous = values
+        if steps[name]:
+            print("phases of %s (medians over the runs, ms):" % name)
+        for phase, values in steps[name].items():
+            print("  %-52s %6.1f" % (phase, statistics.median(values)))
     return 0
 
 

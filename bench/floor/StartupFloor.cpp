@@ -21,6 +21,7 @@ const int kShadow = 17;  // the main picture's margin around the page
 gdip::Image* g_page = nullptr;
 
 gdip::Image* Decode(int id) {
+    hr::trace::Mark("PNG load", id);
     HRSRC res = ::FindResourceW(nullptr, MAKEINTRESOURCEW(id), L"PNG");
     HGLOBAL loaded = res ? ::LoadResource(nullptr, res) : nullptr;
     const void* data = loaded ? ::LockResource(loaded) : nullptr;

@@ -8,6 +8,7 @@
 #include "framework/StartupTrace.h"
 
 int LoadPngFromResource(gdip::Image*& pImage, UINT nID) {
+    hr::trace::Mark("PNG load", static_cast<int>(nID));
     HINSTANCE hInst = AfxGetResourceHandle();
     HRSRC hRsrc = ::FindResourceW(hInst, MAKEINTRESOURCEW(nID), L"PNG");
     if (hRsrc == nullptr) return 0;

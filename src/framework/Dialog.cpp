@@ -2,6 +2,7 @@
 
 #include "framework/App.h"
 #include "framework/StartupTrace.h"
+#include "framework/StartupTrace.h"
 
 namespace {
 // The dialog whose window the system is creating on this thread: its first
@@ -45,6 +46,7 @@ HWND CDialog::CreateFromTemplate(UINT nIDTemplate, HWND hWndOwner) {
     const void* pTemplate = hGlobal ? ::LockResource(hGlobal) : nullptr;
     if (pTemplate == nullptr) return nullptr;
     t_pCreating = this;
+    hr::trace::Mark("dialog create", static_cast<int>(nIDTemplate));
     HWND hWnd = ::CreateDialogIndirectParamW(hInst, static_cast<LPCDLGTEMPLATEW>(pTemplate), hWndOwner,
                                              &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
     t_pCreating = nullptr;
@@ -58,6 +60,8 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT message, WPARAM, LPARAM) {
     if (pDlg == nullptr && t_pCreating != nullptr) {
         pDlg = t_pCreating;
         t_pCreating = nullptr;
+        // The window stands; its controls follow.
+        hr::trace::Mark("dialog window", static_cast<int>(pDlg->m_nIDTemplate));
         if (!pDlg->SubclassWindow(hWnd)) pDlg = nullptr;
     }
     if (message == WM_INITDIALOG && pDlg != nullptr) return pDlg->HandleInitDialog();
@@ -112,7 +116,6 @@ INT_PTR CDialog::DoModal() {
     m_bModal = true;
     m_bEndModal = false;
     m_nModalResult = -1;
-    hr::trace::Mark("dialog create", static_cast<int>(m_nIDTemplate));
     HWND hWnd = CreateFromTemplate(m_nIDTemplate, hOwner);
     if (hWnd != nullptr && !m_bEndModal && ::IsWindow(hWnd)) {
         if (!::IsWindowVisible(hWnd)) ::ShowWindow(hWnd, SW_SHOWNORMAL);
