@@ -5,9 +5,9 @@
 # a user has it) and for bench/floor's program, which does only the work no
 # start can skip (GDI+, PNG 144 and 145 decoded, one layered window, one
 # content popup). They run in turns, ROUNDS times each, after one start of
-# each that is not counted; medians and tool / floor are printed, and the
-# tool's phases from its start-up trace (milliseconds after the loader was
-# started, medians).
+# each that is not counted; medians and lower quartiles are printed with
+# tool / floor, and the phases of each start from the start-up traces of
+# the tool and the floor (medians, milliseconds).
 #
 #   bench/startup.sh [ROUNDS] [OLD_BUILD_ROOT]
 #
