@@ -188,6 +188,12 @@ def main(argv):
         print("median %s %.1f ms, %.2f x %s; lower quartile %.1f ms, %.2f x %s (%d runs, %.1f to %.1f)" % (
             name, med, med / statistics.median(floor), programs[0][0], low, low / quartile(floor),
             programs[0][0], len(runs[name]), min(runs[name]), max(runs[name])))
+    # Runs of one round stand side by side in time, so their ratio sees
+    # the same machine.
+    for name, _, _ in programs[1:]:
+        pairs = [t / f for t, f in zip(runs[name], floor)]
+        print("round by round %s / %s: median %.2f (%.2f to %.2f)" % (
+            name, programs[0][0], statistics.median(pairs), min(pairs), max(pairs)))
     for name, _, _ in programs:
         if steps[name]:
             print("phases of %s (medians over the runs, ms):" % name)
