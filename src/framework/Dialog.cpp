@@ -2,7 +2,6 @@
 
 #include "framework/App.h"
 #include "framework/StartupTrace.h"
-#include "framework/StartupTrace.h"
 
 namespace {
 // The dialog whose window the system is creating on this thread: its first
