@@ -19,6 +19,8 @@ packages=(
   xvfb xdotool imagemagick x11-utils
   locales fonts-wqy-microhei fonts-wqy-zenhei
   python3-pil file
+  # the art script packs its pictures with these (lossless, deterministic)
+  optipng advancecomp
 )
 
 if ! dpkg --print-foreign-architectures | grep -qx i386; then

@@ -4,6 +4,7 @@
 
 #include "app/MainDlg.h"
 #include "controls/SystemLibrary.h"
+#include "framework/StartupTrace.h"
 
 namespace {
 
@@ -29,8 +30,11 @@ CRemedoTessaroModernHubrelayServiceUninstalledApp::CRemedoTessaroModernHubrelayS
     : m_gdiplusToken(0) {}
 
 BOOL CRemedoTessaroModernHubrelayServiceUninstalledApp::InitInstance() {
+    hr::trace::Mark("InitInstance");
     gdip::GdiplusStartup(&m_gdiplusToken, &m_gdiplusStartupInput, nullptr);
+    hr::trace::Mark("GDI+ started");
     InitCommonControlsFromSystem();
+    hr::trace::Mark("common controls");
     CWinApp::InitInstance();
 
     {

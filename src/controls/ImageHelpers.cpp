@@ -5,8 +5,10 @@
 
 #include "controls/ControlsCore.h"
 #include "framework/App.h"
+#include "framework/StartupTrace.h"
 
 int LoadPngFromResource(gdip::Image*& pImage, UINT nID) {
+    hr::trace::Mark("PNG load", static_cast<int>(nID));
     HINSTANCE hInst = AfxGetResourceHandle();
     HRSRC hRsrc = ::FindResourceW(hInst, MAKEINTRESOURCEW(nID), L"PNG");
     if (hRsrc == nullptr) return 0;
@@ -35,6 +37,7 @@ int LoadPngFromResource(gdip::Image*& pImage, UINT nID) {
     }
     gdip::Image* image = new (std::nothrow) gdip::Image(stream);
     stream->Release();
+    hr::trace::Mark("PNG decoded", static_cast<int>(nID));
     if (image == nullptr) return 0;
     pImage = image;
     return 1;
@@ -88,6 +91,7 @@ int MeasureTextWidth(HWND hWnd, HDC hDC, const wchar_t* text, int nSizeDelta, in
     // however far past the starting 390 pixels it runs.
     RECT rc = {10, 10, 400, 20};
     ::DrawTextW(hDC, text ? text : L"", -1, &rc, DT_CALCRECT | DT_SINGLELINE);
+    hr::trace::Mark("text measured");
     return rc.right - rc.left;
 }
 

@@ -1,6 +1,7 @@
 #include "engine/CommandRunner.h"
 #include "engine/ServiceUninstaller.h"
 #include "engine/SystemVersionCore.h"
+#include "framework/StartupTrace.h"
 
 #include <cstring>
 
@@ -42,5 +43,7 @@ void ReadProcessOsVersion(unsigned long& major, unsigned long& minor) {
 int CServiceUninstaller::IsSupportedSystem() {
     unsigned long major = 0, minor = 0;
     ReadProcessOsVersion(major, minor);
-    return hrengine::DecideSupportedSystem(major, minor, &RunCommand);
+    const int supported = hrengine::DecideSupportedSystem(major, minor, &RunCommand);
+    hr::trace::Mark("system checked");
+    return supported;
 }

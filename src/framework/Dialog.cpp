@@ -1,6 +1,7 @@
 #include "framework/Dialog.h"
 
 #include "framework/App.h"
+#include "framework/StartupTrace.h"
 
 namespace {
 // The dialog whose window the system is creating on this thread: its first
@@ -48,6 +49,7 @@ HWND CDialog::CreateFromTemplate(UINT nIDTemplate, HWND hWndOwner) {
     const void* pTemplate = hGlobal ? ::LockResource(hGlobal) : nullptr;
     if (pTemplate == nullptr) return nullptr;
     t_pCreating = this;
+    hr::trace::Mark("dialog create", static_cast<int>(nIDTemplate));
     HWND hWnd = ::CreateDialogIndirectParamW(hInst, static_cast<LPCDLGTEMPLATEW>(pTemplate), hWndOwner,
                                              &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
     t_pCreating = nullptr;
@@ -61,6 +63,8 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT message, WPARAM, LPARAM) {
     if (pDlg == nullptr && t_pCreating != nullptr) {
         pDlg = t_pCreating;
         t_pCreating = nullptr;
+        // The window stands; its controls follow.
+        hr::trace::Mark("dialog window", static_cast<int>(pDlg->m_nIDTemplate));
         if (!pDlg->SubclassWindow(hWnd)) pDlg = nullptr;
     }
     if (message == WM_INITDIALOG && pDlg != nullptr) return pDlg->HandleInitDialog();
@@ -70,7 +74,9 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT message, WPARAM, LPARAM) {
 INT_PTR CDialog::HandleInitDialog() {
     RECT before;
     GetWindowRect(&before);
+    hr::trace::Mark("dialog init", static_cast<int>(m_nIDTemplate));
     BOOL result = OnInitDialog();
+    hr::trace::Mark("dialog init done", static_cast<int>(m_nIDTemplate));
     if (m_bModal && !m_bEndModal && m_hWnd != nullptr) {
         RECT after;
         GetWindowRect(&after);
@@ -118,6 +124,7 @@ INT_PTR CDialog::DoModal() {
     HWND hWnd = CreateFromTemplate(m_nIDTemplate, hOwner);
     if (hWnd != nullptr && !m_bEndModal && ::IsWindow(hWnd)) {
         if (!::IsWindowVisible(hWnd)) ::ShowWindow(hWnd, SW_SHOWNORMAL);
+        hr::trace::Mark("dialog shown", static_cast<int>(m_nIDTemplate));
         while (!m_bEndModal && ::IsWindow(hWnd)) {
             int quitCode = 0;
             if (!PumpMessage(&quitCode)) {

@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "framework/StartupTrace.h"
+
 const wchar_t kFeedbackToolId[] = L"10151";
 const wchar_t kFeedbackToolVersion[] = L"1.2.24.1010";
 
@@ -63,6 +65,7 @@ int CFeedbackDll::Load() {
     // the library's own dependencies resolve from its folder and the system,
     // not from the current directory.
     m_hModule = LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    hr::trace::Mark("library loaded");
     if (m_hModule == nullptr) return 0;
 
     if (!Resolve(m_hModule, "InitFreedbackDll", InitFreedbackDll)) return 0;
@@ -87,7 +90,9 @@ void CFeedbackDll::Unload() {
 }
 
 int CFeedbackDll::CallInitFreedbackDll(FeedbackInfo* info) {
-    return InitFreedbackDll ? InitFreedbackDll(info) : 0;
+    const int result = InitFreedbackDll ? InitFreedbackDll(info) : 0;
+    hr::trace::Mark("library initialised");
+    return result;
 }
 
 int CFeedbackDll::CallGetToolIsNewVersion(const wchar_t* toolId, const wchar_t* toolVersion) {

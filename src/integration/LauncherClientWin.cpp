@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "engine/CommandRunner.h"
+#include "framework/StartupTrace.h"
 
 int ReadIniValue(std::wstring section, std::wstring key, std::wstring path, std::wstring& value) {
     wchar_t buffer[256];
@@ -62,6 +63,8 @@ int ScanLauncherClient(const std::vector<std::wstring>& roots, CAes& aes) {
 
 int ScanLauncherClient(CAes& aes) {
     std::vector<std::wstring> drives;
-    if (!GetUsbDrives(drives)) return kClientKindNone;
-    return ScanLauncherClient(drives, aes);
+    hr::trace::Mark("launcher scan");
+    const int kind = GetUsbDrives(drives) ? ScanLauncherClient(drives, aes) : kClientKindNone;
+    hr::trace::Mark("launcher scan done");
+    return kind;
 }

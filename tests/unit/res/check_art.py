@@ -13,6 +13,7 @@ import os
 import subprocess
 import sys
 import tempfile
+from io import BytesIO
 
 from PIL import Image
 
@@ -292,8 +293,13 @@ def test_icon():
         check(w == h and bits == 32, "icon: entry %d is %dx%d, %d bits" % (k, w, h, bits))
         blob = data[offset:offset + size]
         check(offset + size <= len(data), "icon: entry %d runs past the file" % k)
-        if w == 256:
-            check(blob[:8] == b"\x89PNG\r\n\x1a\n", "icon: 256 entry is not PNG-compressed")
+        # the large entries PNG-compressed (Windows reads them since Vista),
+        # each a true-colour picture with alpha of the size its entry says
+        if w >= 64:
+            if check(blob[:8] == b"\x89PNG\r\n\x1a\n", "icon: %d entry is not PNG-compressed" % w):
+                im = Image.open(BytesIO(blob))
+                check(im.size == (w, h) and im.mode == "RGBA",
+                      "icon: %d entry holds a %s %s picture" % (w, im.mode, im.size))
         else:
             hdr = struct.unpack_from("<IiiHH", blob)
             check(hdr == (40, w, 2 * h, 1, 32), "icon: entry %d header %s" % (k, hdr))

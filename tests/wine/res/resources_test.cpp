@@ -478,20 +478,29 @@ TEST(OtherResources, IconHasThirteenImages) {
         Blob image = FindBlob(MAKEINTRESOURCEW(3) /* RT_ICON */, MAKEINTRESOURCEW(e.id));
         ASSERT_NE(image.data, nullptr) << size;
         EXPECT_EQ(image.size, e.bytes);
-        if (size == 256) {
-            EXPECT_EQ(0, std::memcmp(image.data, "\x89PNG", 4));
-        }
+        // The large entries are PNG-compressed, the small ones plain DIBs.
+        EXPECT_EQ(size >= 64, std::memcmp(image.data, "\x89PNG", 4) == 0) << size;
     }
     for (int want : {16, 32, 48, 256})
         EXPECT_NE(std::find(sizes.begin(), sizes.end(), want), sizes.end()) << want;
     EXPECT_EQ(*std::min_element(sizes.begin(), sizes.end()), 16);
     EXPECT_EQ(*std::max_element(sizes.begin(), sizes.end()), 256);
 
-    for (int s : {16, 32, 48}) {
+    // Each size loads from its own entry, DIB or PNG, at that size.
+    for (int s : {16, 32, 48, 64, 128, 256}) {
         HICON icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr),
             MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON, s, s, 0));
         EXPECT_NE(icon, nullptr) << s;
-        if (icon) DestroyIcon(icon);
+        if (!icon) continue;
+        ICONINFO info{};
+        BITMAP bm{};
+        ASSERT_TRUE(GetIconInfo(icon, &info)) << s;
+        EXPECT_TRUE(GetObjectW(info.hbmColor, sizeof bm, &bm)) << s;
+        EXPECT_EQ(bm.bmWidth, s);
+        EXPECT_EQ(bm.bmHeight, s);
+        if (info.hbmColor) DeleteObject(info.hbmColor);
+        if (info.hbmMask) DeleteObject(info.hbmMask);
+        DestroyIcon(icon);
     }
 }
 

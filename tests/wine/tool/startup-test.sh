@@ -7,6 +7,8 @@
 #   a newer version (answer 3)    -> generic notice, then the download page
 #   answers 0 and 4               -> no notice, the tool stays usable (and
 #                                    its minimise button works)
+#   the start-up trace            -> written only when asked for, only into a
+#                                    new file beside the tool, its marks in order
 set -euo pipefail
 . "$(dirname "$0")/tool-driver.sh"
 hr_driver_init
@@ -81,6 +83,7 @@ for answer in 0 4; do
   hr_window_shown $HR_PROMPT_W $HR_PROMPT_H && hr_fail "answer $answer: a notice came up"
   [ "$(hr_journal "$dir" | grep -c '^GetToolIsNewVersion')" = 1 ] || hr_fail "answer $answer: version asked $(hr_journal "$dir" | grep -c '^GetToolIsNewVersion') times"
   hr_tool_running || hr_fail "answer $answer: the tool ended"
+  [ -e "$dir/startup-trace.txt" ] && hr_fail "answer $answer: a start-up trace nobody asked for"
   if [ "$answer" = 4 ]; then
     # The minimise button takes the pair off the screen.
     hr_click_control $HR_ID_MINIMIZE
@@ -104,5 +107,31 @@ for answer in 0 4; do
   [ "$HR_TOOL_STATUS" = 0 ] || hr_fail "answer $answer: exit code $HR_TOOL_STATUS"
   grep -q $'^CustomerFeedbackEx\t10151\t1.2.24.1010\t3\t' <<<"$(hr_journal "$dir")" || hr_fail "answer $answer: no 'other' answer"
   [ "$(hr_journal "$dir" | tail -n 1)" = $'FeedbackQuestion\t10151\t1.2.24.1010' ] || hr_fail "answer $answer: 'other' did not ask the question page"
+done
+
+# 6. The start-up trace, asked for: the phases in the order they run, the
+# clock never going back. A file already standing under its name (it could
+# be a link to some other file) is left as it was.
+dir=$(hr_new_folder "trace")
+for existing in no yes; do
+  hr_prepare_folder "$dir"
+  rm -f "$dir/startup-trace.txt"
+  [ "$existing" = yes ] && printf 'kept\n' > "$dir/startup-trace.txt"
+  HR_STARTUP_TRACE=1 hr_start_tool "$dir"
+  hr_wait_window $HR_MAIN_W $HR_MAIN_H 30 >/dev/null || hr_fail "trace: no main window"
+  hr_wait_page_ready || hr_fail "trace: the fix page does not take input"
+  hr_stop_tool
+  trace=$(cat "$dir/startup-trace.txt")
+  if [ "$existing" = yes ]; then
+    [ "$trace" = kept ] || hr_fail "trace: an existing file was written to: $trace"
+    continue
+  fi
+  order=$(awk '{ $1 = ""; sub(/^ /, ""); print }' <<<"$trace" | grep -xn -e 'process created' -e wWinMain \
+    -e 'GDI+ started' -e 'common controls' -e 'dialog init 102' -e 'PNG decoded 144' -e 'dialog init 141' \
+    -e 'launcher scan done' -e 'system checked' -e 'library initialised' -e 'dialog init done 141' \
+    -e 'dialog init done 102' | cut -d: -f2 | tr '\n' ,)
+  [ "$order" = "process created,wWinMain,GDI+ started,common controls,dialog init 102,PNG decoded 144,dialog init 141,launcher scan done,system checked,library initialised,dialog init done 141,dialog init done 102," ] ||
+    hr_fail "trace: marks out of order: $order"
+  awk 'NR > 1 && $1 < last { bad = 1 } { last = $1 } END { exit bad }' <<<"$trace" || hr_fail "trace: the clock went back: $trace"
 done
 echo "PASS"
