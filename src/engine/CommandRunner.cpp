@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "framework/StartupTrace.h"
+
 namespace {
 
 typedef BOOL(WINAPI* IsWow64ProcessFn)(HANDLE, PBOOL);
@@ -113,6 +115,11 @@ int IsWow64() {
 }
 
 int RunCommand(std::wstring command, std::wstring& output) {
+    // The benchmark of a run tells the commands' own time from the tool's.
+    struct TraceSpan {
+        TraceSpan() { hr::trace::Mark("command begin"); }
+        ~TraceSpan() { hr::trace::Mark("command end"); }
+    } span;
     RedirectionOff redirection;
     if (!redirection.ok()) return 0;
 

@@ -8,6 +8,7 @@
 #include "dialogs/PromptDlg.h"
 #include "fixpage/FixPageLayout.h"
 #include "fixpage/FixPageTexts.h"
+#include "framework/StartupTrace.h"
 #include "res/resource.h"
 
 namespace {
@@ -266,6 +267,7 @@ void CTessaroModernHubrelayServiceUninstalledDlg::OnUninstall() {
     // One run at a time, until its outcome prompt has been closed; nor while
     // the tool is ending.
     if (!m_session.CanStartRun() || m_uninstaller.IsRunning()) return;
+    hr::trace::Mark("run click");
     if (!m_uninstaller.StartUninstall()) {
         ShowPrompt(fixpage::kWorkerNotStartedText, nullptr);
         SetForegroundWindow();
@@ -296,6 +298,7 @@ void CTessaroModernHubrelayServiceUninstalledDlg::OnExecuteDone() {
 }
 
 void CTessaroModernHubrelayServiceUninstalledDlg::OnUninstallResult(WPARAM result) {
+    hr::trace::Mark("run outcome", static_cast<int>(result));
     const wchar_t* text = fixpage::OutcomeText(static_cast<long long>(result));
     if (text == nullptr) return;
     ShowPrompt(text, nullptr);

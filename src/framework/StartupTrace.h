@@ -11,7 +11,9 @@
 // so it cannot be used to append to some other file.
 //
 // Header-only, so that every layer can mark without linking another
-// library; only the user-interface thread marks, during start-up.
+// library. The user-interface thread marks during start-up (the first mark
+// decides, before any other thread exists); during a run the worker marks
+// its commands as well (bench/runcost.sh).
 //
 //   hr::trace::Mark("GDI+ started");
 //   hr::trace::Mark("PNG decoded", 145);

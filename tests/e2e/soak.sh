@@ -125,6 +125,9 @@ if [ "${HR_SOAK_FIGURES:-0}" == 1 ]; then
   echo "figures: runs=$runs warmup=$warmup first=$first warm=$warm last=$last hovers=$hovers hovered=${hovered:-}"
 fi
 
+# The tool's own trace, when the benchmark asked for one (HR_STARTUP_TRACE).
+if [ -n "${HR_SOAK_TRACE_OUT:-}" ]; then cp "$dir/startup-trace.txt" "$HR_SOAK_TRACE_OUT" || fail "no trace"; fi
+
 step "the tool still closes"
 hr_click_in "$main" $(hr_page_close)
 fb=$(hr_wait_feedback 15) || die "no feedback question"
