@@ -17,7 +17,7 @@ shift $(( $# > 2 ? 2 : $# ))
 arches=("$@")
 [ ${#arches[@]} -gt 0 ] || arches=(i686 x86_64)
 
-prefix="$build/benchprefix"
+prefix="${HR_BENCH_PREFIX:-$build/benchprefix}"
 "$root/scripts/make-prefix.sh" "$prefix" >/dev/null
 export WINEPREFIX="$prefix" HR_SOURCE_DIR="$root" HR_BUILD_DIR="$build/bench"
 unset DISPLAY

@@ -16,7 +16,7 @@ shift $(( $# > 1 ? 1 : $# ))
 arches=("$@")
 [ ${#arches[@]} -gt 0 ] || arches=(i686 x86_64)
 
-prefix="$build/benchprefix"
+prefix="${HR_BENCH_PREFIX:-$build/benchprefix}"
 "$root/scripts/make-prefix.sh" "$prefix" >/dev/null
 export WINEPREFIX="$prefix" HR_SOURCE_DIR="$root" HR_BUILD_DIR="$build/bench"
 unset DISPLAY
