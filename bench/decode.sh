@@ -8,17 +8,14 @@
 #   bench/decode.sh [ROUNDS] [REVISION]     default 200; e.g. 200 1eb2536
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
-build="${HR_BUILD_ROOT:-$root/build}"
+. "$root/bench/lib.sh"
 rounds="${1:-200}"
 rev="${2:-}"
 ids="144 145 147 148 149 150 153 154 155 156 161 162 163 164 197 198 199 200"
 for b in win32 win64; do
   [ -f "$build/$b/bench/bin/png_decode.exe" ] || { echo "decode: $build/$b/bench/bin/png_decode.exe is missing (run scripts/build.sh)" >&2; exit 1; }
 done
-prefix="$build/benchprefix"
-[ -f "$prefix/system.reg" ] || "$root/scripts/make-prefix.sh" "$prefix" >/dev/null
-export WINEPREFIX="$prefix"
-. "$root/scripts/wine-env.sh"
+bench_prefix
 unset DISPLAY
 trap 'hr_wineserver -k >/dev/null 2>&1 || true' EXIT
 

@@ -10,24 +10,19 @@
 #   (defaults: 200 runs, 10000 repaints, both builds; about 30 minutes a build)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
-build="${HR_BUILD_ROOT:-$root/build}"
+. "$root/bench/lib.sh"
 runs="${1:-200}"
 hovers="${2:-10000}"
 shift $(( $# > 2 ? 2 : $# ))
 arches=("$@")
 [ ${#arches[@]} -gt 0 ] || arches=(i686 x86_64)
 
-prefix="${HR_BENCH_PREFIX:-$build/benchprefix}"
-"$root/scripts/make-prefix.sh" "$prefix" >/dev/null
-export WINEPREFIX="$prefix" HR_SOURCE_DIR="$root" HR_BUILD_DIR="$build/bench"
+bench_prefix
+export HR_SOURCE_DIR="$root" HR_BUILD_DIR="$build/bench"
 unset DISPLAY
 mkdir -p "$HR_BUILD_DIR"
 for arch in "${arches[@]}"; do
-  case "$arch" in
-    i686) dir="$build/win32" ;;
-    x86_64) dir="$build/win64" ;;
-    *) echo "resources: unknown build $arch" >&2; exit 2 ;;
-  esac
+  dir="$(bench_build_dir "$arch")" || exit 2
   echo "== $arch ($dir): $runs runs, $hovers hover repaints"
   HR_WIN_BUILD_DIR="$dir" HR_WIN_ARCH="$arch" HR_SOAK_FIGURES=1 HR_SOAK_HOVERS="$hovers" \
     "$root/tests/e2e/soak.sh" "$runs" 5 | grep -E '^(after|figures|[0-9]+ checks|FAIL)' || true

@@ -10,27 +10,22 @@
 #   bench/runcost.sh [runs] [i686|x86_64...]     (default 20 runs, both builds)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
-build="${HR_BUILD_ROOT:-$root/build}"
+. "$root/bench/lib.sh"
 runs="${1:-20}"
 shift $(( $# > 1 ? 1 : $# ))
 arches=("$@")
 [ ${#arches[@]} -gt 0 ] || arches=(i686 x86_64)
 
-prefix="${HR_BENCH_PREFIX:-$build/benchprefix}"
-"$root/scripts/make-prefix.sh" "$prefix" >/dev/null
-export WINEPREFIX="$prefix" HR_SOURCE_DIR="$root" HR_BUILD_DIR="$build/bench"
+bench_prefix
+export HR_SOURCE_DIR="$root" HR_BUILD_DIR="$build/bench"
 unset DISPLAY
 mkdir -p "$HR_BUILD_DIR"
 for arch in "${arches[@]}"; do
-  case "$arch" in
-    i686) dir="$build/win32" ;;
-    x86_64) dir="$build/win64" ;;
-    *) echo "runcost: unknown build $arch" >&2; exit 2 ;;
-  esac
+  dir="$(bench_build_dir "$arch")" || exit 2
   trace="$HR_BUILD_DIR/runcost-$arch.txt"
   rm -f "$trace"
   HR_WIN_BUILD_DIR="$dir" HR_WIN_ARCH="$arch" HR_STARTUP_TRACE=1 HR_SOAK_TRACE_OUT="$trace" \
-    HR_SOAK_HOVERS=0 "$root/tests/e2e/soak.sh" "$runs" 1 >/dev/null 2>&1 || echo "runcost: the soak driver reported failures" >&2
+    HR_SOAK_HOVERS=0 HR_SOAK_COUNTS=0 "$root/tests/e2e/soak.sh" "$runs" 1 >/dev/null 2>&1 || echo "runcost: the soak driver reported failures" >&2
   [ -f "$trace" ] || { echo "runcost: no trace for $arch" >&2; continue; }
   /usr/bin/python3 - "$arch" "$trace" <<'PY'
 import statistics, sys

@@ -21,7 +21,7 @@
 # are side by side, so their ratio holds better than either time.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
-build="${HR_BUILD_ROOT:-$root/build}"
+. "$root/bench/lib.sh"
 rounds="${1:-15}"
 old="${2:-}"
 exe=RemedoTessaroModernHubrelayServiceUninstalled.exe
@@ -36,10 +36,7 @@ if [ -n "$old" ]; then
     [ -f "$old/$b/src/app/$exe" ] || { echo "startup: $old/$b/src/app/$exe is missing" >&2; exit 1; }
   done
 fi
-prefix="$build/benchprefix"
-[ -f "$prefix/system.reg" ] || "$root/scripts/make-prefix.sh" "$prefix" >/dev/null
-export WINEPREFIX="$prefix"
-. "$root/scripts/wine-env.sh"
+bench_prefix
 
 fifo="$(mktemp -u)"
 mkfifo "$fifo"

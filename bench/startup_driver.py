@@ -143,8 +143,8 @@ def main(argv):
     rounds = int(argv[1])
     sizes = {tuple(int(v) for v in s.split("x")) for s in argv[2].split(",")}
     programs = []
-    for spec in argv[3:]:
-        name, _, rest = spec.partition("=")
+    for arg in argv[3:]:
+        name, _, rest = arg.partition("=")
         folder, _, exe = rest.rpartition(":")
         programs.append((name, folder, exe))
     loader = os.environ.get("HR_WINE64", "/usr/lib/wine/wine64")

@@ -180,6 +180,17 @@ drag_by() {  # x y dx dy
   xdotool mouseup 1; sleep 0.8
 }
 
+# Closes the tool the way a user does: the page's close button, "solved" in
+# the feedback question, and the process ends with exit code 0.
+close_through_feedback() {  # main window
+  hr_click_in "$1" $(hr_page_close)
+  local fb
+  fb=$(hr_wait_feedback 15) || die "no feedback question"
+  hr_click_in "$fb" $(hr_feedback_solved)
+  hr_wait_tool_exit 20 || die "the tool did not end"
+  expect_eq "exit code" 0 "$HR_TOOL_STATUS"
+}
+
 # ---- end ---------------------------------------------------------------------------
 e2e_finish() {
   hr_stop_tool || true

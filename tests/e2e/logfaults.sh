@@ -79,9 +79,5 @@ hr_clear_log
 run_not_present "usable again"
 expect_eq "usable again: one record" 1 "$(log_lines | grep -c 系统中未找到指定的服务 || true)"
 
-hr_click_in "$main" $(hr_page_close)
-fb=$(hr_wait_feedback 15) || die "no feedback question"
-hr_click_in "$fb" $(hr_feedback_solved)
-hr_wait_tool_exit 20 || die "the tool did not end"
-expect_eq "exit code" 0 "$HR_TOOL_STATUS"
+close_through_feedback "$main"
 report
