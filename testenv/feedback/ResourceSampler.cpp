@@ -3,8 +3,10 @@
 #include <windows.h>
 #include <winternl.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <string>
 
 namespace {
 
@@ -74,16 +76,57 @@ long UserObjects() {
     return n;
 }
 
+// Wine answers SystemExtendedHandleInformation with one server request; a
+// probe of every handle value would be one request per value, some 14 s for
+// a WOW64 process, longer than a caller waits on a loaded machine.
+struct HandleEntry {
+    PVOID object;
+    ULONG_PTR process;
+    ULONG_PTR value;
+    ULONG access;
+    USHORT backTrace;
+    USHORT type;
+    ULONG attributes;
+    ULONG reserved;
+};
+struct HandleList {
+    ULONG_PTR count;
+    ULONG_PTR reserved;
+    HandleEntry entries[1];
+};
+const ULONG kSystemExtendedHandleInformation = 64;
+
+long HandlesFromSystemList() {
+    using Query = LONG(NTAPI*)(ULONG, PVOID, ULONG, PULONG);
+    const auto query = reinterpret_cast<Query>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
+    if (query == nullptr) return -1;
+    // Outside the heap: the process's heap is what the private count watches.
+    SIZE_T size = 1 << 16;
+    for (int tries = 0; tries < 8; ++tries) {
+        void* buffer = VirtualAlloc(nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+        if (buffer == nullptr) return -1;
+        ULONG needed = 0;
+        const LONG status = query(kSystemExtendedHandleInformation, buffer, static_cast<ULONG>(size), &needed);
+        long n = -1;
+        if (status == 0) {
+            const auto* list = static_cast<const HandleList*>(buffer);
+            n = 0;
+            for (ULONG_PTR i = 0; i < list->count; ++i)
+                if (list->entries[i].process == GetCurrentProcessId()) ++n;
+        }
+        VirtualFree(buffer, 0, MEM_RELEASE);
+        if (status != static_cast<LONG>(0xC0000004)) return n;  // not STATUS_INFO_LENGTH_MISMATCH
+        size = std::max<SIZE_T>(size * 2, needed + 4096);
+    }
+    return -1;
+}
+
 long KernelHandles() {
     DWORD byWindows = 0;
     if (GetProcessHandleCount(GetCurrentProcess(), &byWindows) && byWindows != 0)
         return static_cast<long>(byWindows);
-    long n = 0;
-    for (uintptr_t value = 4; value < (1u << 20); value += 4) {
-        DWORD flags = 0;
-        if (GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags)) ++n;
-    }
-    return n;
+    return HandlesFromSystemList();
 }
 
 // Committed private memory, summed over the address space.
@@ -101,8 +144,9 @@ unsigned long long PrivateBytes() {
 }
 
 DWORD WINAPI Sampler(LPVOID) {
-    HANDLE sample = CreateEventW(nullptr, FALSE, FALSE, L"Local\\HrStandinSample");
-    HANDLE sampled = CreateEventW(nullptr, FALSE, FALSE, L"Local\\HrStandinSampled");
+    const std::wstring suffix = L"." + std::to_wstring(GetCurrentProcessId());
+    HANDLE sample = CreateEventW(nullptr, FALSE, FALSE, (L"Local\\HrStandinSample" + suffix).c_str());
+    HANDLE sampled = CreateEventW(nullptr, FALSE, FALSE, (L"Local\\HrStandinSampled" + suffix).c_str());
     if (!sample || !sampled) return 1;
     for (;;) {
         if (WaitForSingleObject(sample, INFINITE) != WAIT_OBJECT_0) return 1;

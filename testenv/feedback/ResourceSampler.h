@@ -5,7 +5,8 @@
 // by hand where the system will not give them.
 #include <string>
 
-// Starts a thread that waits for the event "Local\HrStandinSample"; each
-// time it is set, the counts are written to `countsPath` (one "name value"
-// line each: gdi, user, handles, private) and "Local\HrStandinSampled" is set.
+// Starts a thread that waits for the event "Local\HrStandinSample.<pid>";
+// each time it is set, the counts are written to `countsPath` (one "name
+// value" line each: gdi, user, handles, private) and
+// "Local\HrStandinSampled.<pid>" is set.
 void StartResourceSampler(const std::wstring& countsPath);

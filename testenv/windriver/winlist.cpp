@@ -17,9 +17,10 @@
 // Opens the file without sharing it (creating it if need be) and keeps it so
 // until its standard input ends: another program then cannot open it.
 //
-// winlist --sample
-// Asks the stand-in companion library's resource sampler (in the running
-// tool) for its counts and waits until they are written. Exit code 0 then.
+// winlist --sample <executable>
+// Asks the stand-in companion library's resource sampler in the one running
+// process of that executable for its counts and waits until they are
+// written. Exit code 0 then.
 #include <windows.h>
 #include <tlhelp32.h>
 
@@ -84,44 +85,9 @@ BOOL CALLBACK OnWindow(HWND hwnd, LPARAM) {
     return TRUE;
 }
 
-}  // namespace
-
-int wmain(int argc, wchar_t** argv) {
-    if (argc == 3 && lstrcmpW(argv[1], L"--hold") == 0) {
-        HANDLE f = CreateFileW(argv[2], GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, 0, nullptr);
-        if (f == INVALID_HANDLE_VALUE) return 1;
-        std::printf("held\n");
-        std::fflush(stdout);
-        char c;
-        DWORD got = 0;
-        while (ReadFile(GetStdHandle(STD_INPUT_HANDLE), &c, 1, &got, nullptr) && got > 0) {
-        }
-        CloseHandle(f);
-        return 0;
-    }
-    if (argc == 2 && lstrcmpW(argv[1], L"--sample") == 0) {
-        HANDLE sample = OpenEventW(EVENT_MODIFY_STATE, FALSE, L"Local\\HrStandinSample");
-        HANDLE sampled = OpenEventW(SYNCHRONIZE, FALSE, L"Local\\HrStandinSampled");
-        const bool ok = sample && sampled && SetEvent(sample) && WaitForSingleObject(sampled, 20000) == WAIT_OBJECT_0;
-        if (sample) CloseHandle(sample);
-        if (sampled) CloseHandle(sampled);
-        return ok ? 0 : 1;
-    }
-    if (argc == 6 && lstrcmpW(argv[1], L"--post") == 0) {
-        auto number = [](const wchar_t* text) { return std::wcstoull(text, nullptr, 0); };
-        HWND target = reinterpret_cast<HWND>(static_cast<uintptr_t>(std::wcstoull(argv[2], nullptr, 16)));
-        return PostMessageW(target, static_cast<UINT>(number(argv[3])), static_cast<WPARAM>(number(argv[4])),
-                            static_cast<LPARAM>(number(argv[5])))
-                   ? 0
-                   : 1;
-    }
-    int arg = 1;
-    if (argc > 1 && lstrcmpW(argv[1], L"--controls") == 0) {
-        g_controls = true;
-        ++arg;
-    }
-    if (argc <= arg) return 2;
-    const std::wstring wanted = argv[arg];
+// The processes running `executable` (a full path, or a file name in any folder).
+void FindProcesses(const wchar_t* executable) {
+    const std::wstring wanted = executable;
     const bool fullPath = wanted.find(L'\\') != std::wstring::npos;
     HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
     PROCESSENTRY32W pe = {};
@@ -141,6 +107,54 @@ int wmain(int argc, wchar_t** argv) {
         CloseHandle(process);
     }
     CloseHandle(snap);
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc == 3 && lstrcmpW(argv[1], L"--hold") == 0) {
+        HANDLE f = CreateFileW(argv[2], GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, 0, nullptr);
+        if (f == INVALID_HANDLE_VALUE) return 1;
+        std::printf("held\n");
+        std::fflush(stdout);
+        char c;
+        DWORD got = 0;
+        while (ReadFile(GetStdHandle(STD_INPUT_HANDLE), &c, 1, &got, nullptr) && got > 0) {
+        }
+        CloseHandle(f);
+        return 0;
+    }
+    if (argc == 3 && lstrcmpW(argv[1], L"--sample") == 0) {
+        FindProcesses(argv[2]);
+        if (g_pids.size() != 1) {
+            std::fprintf(stderr, "winlist: %u processes run that executable\n", static_cast<unsigned>(g_pids.size()));
+            return 1;
+        }
+        // The names carry the process id, so a process left over from an
+        // earlier run can never answer for this one.
+        const std::wstring suffix = L"." + std::to_wstring(*g_pids.begin());
+        HANDLE sample = OpenEventW(EVENT_MODIFY_STATE, FALSE, (L"Local\\HrStandinSample" + suffix).c_str());
+        HANDLE sampled = OpenEventW(SYNCHRONIZE, FALSE, (L"Local\\HrStandinSampled" + suffix).c_str());
+        const bool ok = sample && sampled && SetEvent(sample) && WaitForSingleObject(sampled, 20000) == WAIT_OBJECT_0;
+        if (sample) CloseHandle(sample);
+        if (sampled) CloseHandle(sampled);
+        return ok ? 0 : 1;
+    }
+    if (argc == 6 && lstrcmpW(argv[1], L"--post") == 0) {
+        auto number = [](const wchar_t* text) { return std::wcstoull(text, nullptr, 0); };
+        HWND target = reinterpret_cast<HWND>(static_cast<uintptr_t>(std::wcstoull(argv[2], nullptr, 16)));
+        return PostMessageW(target, static_cast<UINT>(number(argv[3])), static_cast<WPARAM>(number(argv[4])),
+                            static_cast<LPARAM>(number(argv[5])))
+                   ? 0
+                   : 1;
+    }
+    int arg = 1;
+    if (argc > 1 && lstrcmpW(argv[1], L"--controls") == 0) {
+        g_controls = true;
+        ++arg;
+    }
+    if (argc <= arg) return 2;
+    FindProcesses(argv[arg]);
     EnumWindows(OnWindow, 0);
     std::fflush(stdout);
     return g_listed > 0 ? 0 : 1;

@@ -19,7 +19,7 @@ counts_of() {  # dir -> "gdi user handles private" from a fresh sample
   # HR_SOAK_COUNTS=0 (the run-cost benchmark): no sampler, counts of nought.
   if [ "${HR_SOAK_COUNTS:-1}" == 0 ]; then echo 0 0 0 0; return 0; fi
   rm -f "$1/TessaroFeedbackInformation.counts"
-  hr_wine "$HR_TESTENV_BIN/winlist.exe" --sample >/dev/null 2>&1 || return 1
+  hr_wine "$HR_TESTENV_BIN/winlist.exe" --sample "$HR_TOOL_WINPATH" >/dev/null || return 1
   awk '{ v[$1] = $2 } END { print v["gdi"], v["user"], v["handles"], v["private"] }' \
     "$1/TessaroFeedbackInformation.counts" | tr -d '\r'
 }
@@ -58,7 +58,7 @@ STANDIN_POWERSHELL_DELAY_MS=700 hr_start_tool "$dir"
 main=$(hr_wait_window "$HR_MAIN_W" "$HR_MAIN_H" 30) || die "no main window"
 hr_wait_page_ready 20 || die "the fix page does not take input"
 
-first="" warm="" removed=0 absent=0
+first="" warm="" last="" trail="" removed=0 absent=0
 service_install >/dev/null && service_remove || die "cannot prepare the service manager"
 service_bin="$(hr_winpath "$HR_TESTENV_BIN/hubrelay-service.exe")"
 service_add() {
@@ -81,9 +81,12 @@ for n in $(seq "$runs"); do
     absent=$((absent + 1))
   fi
   [ "$n" != 1 ] || first=$(counts_of "$dir") || die "no counts from the sampler"
-  [ "$n" != "$warmup" ] || warm=$(counts_of "$dir")
+  if [ "$n" -ge "$warmup" ]; then
+    last=$(counts_of "$dir") || die "no counts after run $n"
+    [ -n "$warm" ] || warm="$last"
+    trail+=" $(cut -d' ' -f4 <<< "$last")"
+  fi
 done
-last=$(counts_of "$dir") || die "no counts at the end"
 [ -n "$warm" ] || warm="$first"
 
 # The agreement link repaints in its hover colour and back each time the
@@ -122,6 +125,7 @@ check "windows do not grow ($uw -> $un)" test "$un" -le "$uw"
 check "kernel handles do not grow ($hw -> $hn)" test "$hn" -le "$hw"
 # The heap settles in steps; a leak of even a few hundred bytes a run shows
 # over the runs as more than this.
+echo "private bytes after each run from run $warmup:$trail"
 check "private memory stays within 256 KiB ($pw -> $pn)" test "$pn" -le $((pw + 262144))
 if [ "${HR_SOAK_FIGURES:-0}" == 1 ]; then
   echo "figures: runs=$runs warmup=$warmup first=$first warm=$warm last=$last hovers=$hovers hovered=${hovered:-}"
