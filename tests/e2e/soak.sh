@@ -80,11 +80,14 @@ for n in $(seq "$runs"); do
   else
     absent=$((absent + 1))
   fi
-  [ "$n" != 1 ] || first=$(counts_of "$dir") || die "no counts from the sampler"
-  if [ "$n" -ge "$warmup" ]; then
-    last=$(counts_of "$dir") || die "no counts after run $n"
-    [ -n "$warm" ] || warm="$last"
-    trail+=" $(cut -d' ' -f4 <<< "$last")"
+  # One sample after the first run and after each run past the warm-up.
+  if [ "$n" == 1 ] || [ "$n" -ge "$warmup" ]; then
+    last=$(counts_of "$dir") || die "no counts from the sampler after run $n"
+    [ -n "$first" ] || first="$last"
+    if [ "$n" -ge "$warmup" ]; then
+      [ -n "$warm" ] || warm="$last"
+      trail+=" $(cut -d' ' -f4 <<< "$last")"
+    fi
   fi
 done
 [ -n "$warm" ] || warm="$first"
