@@ -3,6 +3,14 @@
 # runs as root or through sudo. wine32 (i386) goes beside wine64 so that a
 # 64-bit prefix runs the shipped 32-bit tool as a WOW64 process, as 64-bit
 # Windows does; recommends stay off so nothing else of i386 comes along.
+#
+# Mirrors are sometimes caught in the middle of a sync: an index whose size
+# does not match its Release file, or a security suite whose i386 side lags
+# its amd64 side. Neither may stop the set-up: a failing index is a warning
+# (apt keeps the old one or ignores it), and an install that fails on
+# unequal versions of a Multi-Arch: same library is tried again with the
+# release suite preferred for both architectures. Signatures are always
+# checked.
 set -euo pipefail
 
 if [ "$(id -u)" -ne 0 ]; then
@@ -23,6 +31,8 @@ packages=(
   optipng advancecomp
 )
 
+. "$(cd "$(dirname "$0")" && pwd)/apt-lib.sh"
+
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   echo "setup: enabling the i386 architecture"
   dpkg --add-architecture i386
@@ -35,8 +45,8 @@ done
 if [ "${#missing[@]}" -gt 0 ]; then
   echo "setup: installing ${missing[*]}"
   export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  hr_apt_update
+  hr_apt_install "${missing[@]}"
 fi
 
 # Wine must see code page 936 as the ANSI code page, which it derives from LANG.
