@@ -11,6 +11,7 @@
 # not start never passes.
 set -euo pipefail
 dir="${1:?build/win32 directory}"
+. "$(dirname "$0")/ia32-lib.sh"
 objdump=i686-w64-mingw32-objdump
 status=0
 known_dlls="kernel32 user32 gdi32 advapi32 shell32 ole32 oleaut32 shlwapi comdlg32 imm32 msvcrt"
@@ -42,7 +43,11 @@ bytes="$(stat -c %s "$tool")"
 echo "$(basename "$tool"): $bytes bytes (at most $max_bytes)"
 [ "$bytes" -le "$max_bytes" ] || { echo "  FAIL: larger than 1 MiB"; status=1; }
 
-if [ -n "${DISPLAY:-}" ] && [ -n "${WINEPREFIX:-}" ]; then
+ia32="${HR_IA32:-$("$(dirname "$0")/ia32-probe.sh")}"
+if [ "$ia32" != yes ]; then
+  echo "$HR_IA32_SKIPPED"
+  echo "  (${ia32#no: }): the start under WOW64 is not tried"
+elif [ -n "${DISPLAY:-}" ] && [ -n "${WINEPREFIX:-}" ]; then
   export HR_WIN_BUILD_DIR="$dir"
   . "$(cd "$(dirname "$0")/.." && pwd)/tests/wine/tool/tool-driver.sh"
   hr_driver_init
