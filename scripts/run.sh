@@ -10,7 +10,8 @@
 #   screenshot of every step in build/demo-screenshots.
 #
 # It runs the shipped tool, the 32-bit build in build/win32 that users
-# download, in a 64-bit prefix: a WOW64 process, as on 64-bit Windows.
+# download, in a 64-bit prefix: a WOW64 process, as on 64-bit Windows (on a
+# host whose kernel runs no 32-bit code, its x86_64 twin, and it says so).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${HR_BUILD_ROOT:-$root/build}"
@@ -20,10 +21,19 @@ build="${HR_BUILD_ROOT:-$root/build}"
 prefix="$build/demoprefix"
 "$root/scripts/make-prefix.sh" "$prefix"
 
-win32="$build/win32"
-bin="$win32/testenv/bin"
+. "$root/scripts/ia32-lib.sh"
+# Where the kernel runs no 32-bit code, Wine cannot start the shipped build
+# at all: the x86_64 twin of the same sources shows the tool instead.
+tool_build="$build/win32"
+what="the shipped 32-bit build, a WOW64 process in the 64-bit prefix"
+if ! ia32="$("$root/scripts/ia32-probe.sh")"; then
+  echo "run: $HR_IA32_RUN_TWIN (${ia32#no: })"
+  tool_build="$build/win64"
+  what="the x86_64 twin: this host cannot run the shipped 32-bit build"
+fi
+bin="$tool_build/testenv/bin"
 exe_name=RemedoTessaroModernHubrelayServiceUninstalled.exe
-tool="$win32/src/app/$exe_name"
+tool="$tool_build/src/app/$exe_name"
 [ -f "$tool" ] || { echo "run: the tool was not built ($tool)" >&2; exit 1; }
 export WINEPREFIX="$prefix" WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 . "$root/scripts/wine-env.sh"
@@ -86,7 +96,7 @@ cp "$bin/TessaroFeedbackInformation.dll" "$demo/"
 printf '[Feedback]\r\nInitResult=1\r\nNewVersionResult=0\r\nInfo3=https://tools.example.com/more\r\n' \
   > "$demo/TessaroFeedbackInformation.ini"
 rm -f "$prefix/drive_c/ProgramData/ToolLog/Tessaro Veride Hubrelay 服务卸载工具.txt"
-echo "run: $demo_win\\$exe_name (the shipped 32-bit build, a WOW64 process in the 64-bit prefix)"
+echo "run: $demo_win\\$exe_name ($what)"
 
 summary() {  # the tool's exit code
   echo "run: the tool ended with exit code $1"
@@ -119,7 +129,7 @@ fi
 shots="$build/demo-screenshots"
 rm -rf "$shots"
 mkdir -p "$shots"
-export HR_WIN_BUILD_DIR="$win32"
+export HR_WIN_BUILD_DIR="$tool_build"
 . "$root/tests/wine/tool/tool-driver.sh"
 hr_driver_init
 picture() { "/usr/bin/python3" "$root/tests/e2e/shots.py" "$@"; }
