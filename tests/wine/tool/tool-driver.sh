@@ -69,12 +69,28 @@ hr_clear_log() { rm -f "$HR_LOG_FILE"; }
 hr_log_text() { [ -f "$HR_LOG_FILE" ] && iconv -f GBK -t UTF-8 < "$HR_LOG_FILE"; }
 hr_journal() { cat "$1/$HR_LIBRARY_JOURNAL" 2>/dev/null; }
 
+# What Wine prints about the tool (a crash's "Unhandled exception" among
+# it) is kept, so that a test that loses the tool can say how it ended.
 hr_start_tool() {  # dir
   local dir="$1"
   HR_TOOL_WINPATH=$(hr_winpath "$dir/$HR_TOOL_NAME")
-  ( cd "$dir" && exec "$HR_WINE64" "./$HR_TOOL_NAME" ) >/dev/null 2>&1 &
+  HR_TOOL_ERR="$(mktemp "${TMPDIR:-/tmp}/hr-tool-stderr.XXXXXX")"
+  ( cd "$dir" && exec "$HR_WINE64" "./$HR_TOOL_NAME" ) >/dev/null 2>"$HR_TOOL_ERR" &
   HR_TOOL_PID=$!
   HR_TOOL_STATUS=
+}
+
+# How the tool stands, for a failure message: running, or its exit code,
+# and what Wine printed about it.
+hr_tool_state() {
+  if hr_tool_running; then
+    echo "the tool is running"
+  else
+    # (only the shell that started the tool can collect its exit code)
+    [ -n "$HR_TOOL_STATUS" ] || { wait "$HR_TOOL_PID" 2>/dev/null && HR_TOOL_STATUS=0 || HR_TOOL_STATUS=$?; }
+    echo "the tool has ended with exit code $HR_TOOL_STATUS"
+  fi
+  if [ -s "${HR_TOOL_ERR:-}" ]; then echo "Wine printed:"; tail -n 20 "$HR_TOOL_ERR"; fi
 }
 
 hr_tool_running() { [ -n "$HR_TOOL_PID" ] && kill -0 "$HR_TOOL_PID" 2>/dev/null; }
@@ -95,6 +111,7 @@ hr_wait_tool_exit() {  # [seconds]
 hr_stop_tool() {
   if hr_tool_running; then kill "$HR_TOOL_PID" 2>/dev/null; sleep 0.5; fi
   wait "$HR_TOOL_PID" 2>/dev/null || true
+  rm -f "${HR_TOOL_ERR:-}"
 }
 
 # The tool's visible top-level windows as Windows sees them (the X side may
@@ -231,9 +248,16 @@ hr_click_at() {  # x y
   sleep 0.3
 }
 
-# Clicks a point given relative to a window's top-left corner.
+# Clicks a point given relative to a window's top-left corner. A window
+# that is not listed is said aloud: under `set -e` the script would
+# otherwise end without a word.
 hr_click_in() {  # hwnd x y
-  local g; g=$(hr_geometry "$1") || return 1
+  local g
+  g=$(hr_geometry "$1") || {
+    { echo "FAIL: cannot click in window $1: it is not listed; the tool's windows: $(hr_windows | tr '\n' ';')"
+      hr_tool_state; } >&2
+    return 1
+  }
   set -- $g "$2" "$3"
   hr_click_at $(( $1 + $5 )) $(( $2 + $6 ))
 }
