@@ -26,7 +26,8 @@ run_not_present() {  # case
   expect_eq "$1: one prompt" 1 "$(hr_windows | awk '$4 == 348 && $5 == 236 && $7 >= 1' | wc -l)"
   hr_click_in "$outcome" $(hr_prompt_confirm)
   pointer_away
-  check "$1: the page takes input again" hr_wait_page_ready 15
+  if hr_wait_page_ready 15; then pass
+  else fail "$1: the page takes input again (windows: $(hr_windows | tr '\n' ';'))"; fi
   check "$1: the tool still runs" hr_tool_running
 }
 

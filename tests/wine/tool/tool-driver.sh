@@ -180,11 +180,15 @@ hr_window_shown() {  # width height
 # Prompts are told apart by their controls: the progress prompt's content has
 # one (its status line), a message prompt's content its close and confirm
 # buttons and the message. Prints the handle of the message prompt's content.
+# Windows lists the prompt as shown a moment before the X server has mapped
+# it, and a click in that moment lands on the (disabled) window below and is
+# lost: the wait ends half a second after the prompt is listed, as a
+# screenshot's does.
 hr_wait_message_prompt() {  # [seconds]
   local limit=$(( ${1:-30} * 4 )) i=0 hwnd
   while [ $i -lt $limit ]; do
     hwnd=$(hr_windows | awk '$4 == 348 && $5 == 236 && $7 >= 2 { print $1; exit }')
-    if [ -n "$hwnd" ]; then echo "$hwnd"; return 0; fi
+    if [ -n "$hwnd" ]; then sleep 0.5; echo "$hwnd"; return 0; fi
     sleep 0.25; i=$((i + 1))
   done
   return 1
