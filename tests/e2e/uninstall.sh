@@ -46,6 +46,7 @@ follow_run() {  # name, seconds
 # The picture of a prompt's message band, for telling the texts apart.
 message_of() {  # name, prompt window
   local file; file=$(shot "$1" "$2")
+  [ -n "$file" ] || { echo "FAIL: $1: no picture of window $2; the tool's windows: $(hr_windows | tr '\n' ';')" >&2; return 1; }
   shots crop "$file" "10 30 338 176" "$SHOTS/$1-message.png"
   echo "$SHOTS/$1-message.png"
 }
