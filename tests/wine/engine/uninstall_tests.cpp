@@ -324,7 +324,9 @@ TEST(UninstallEngine, OutcomesFollowWhatTheSystemDid) {
         EXPECT_EQ(c.record ? std::vector<std::wstring>({c.record}) : std::vector<std::wstring>(),
                   RecordsSince(logBefore));
         EXPECT_EQ(0, RunningStandIns()) << "a command's processes outlived the run";
-        if (c.deadlineMs == kShort) EXPECT_LT(GetTickCount64() - start, 15000u) << "the deadline did not hold";
+        if (c.deadlineMs == kShort) {
+            EXPECT_LT(GetTickCount64() - start, 15000u) << "the deadline did not hold";
+        }
     }
     services.RemoveQuietly();
 }
@@ -356,6 +358,11 @@ TEST(UninstallEngine, ServiceMarkedForDeletionCountsAsRemoved) {
     EXPECT_TRUE(services.GoneWithin(10000));
 }
 
+DWORD WINAPI UninstallWithEnglishFormats(LPVOID engine) {
+    SetThreadLocale(MAKELCID(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), SORT_DEFAULT));
+    return static_cast<DWORD>(static_cast<CServiceUninstaller*>(engine)->UninstallService());
+}
+
 // The user's formats set to English (United States) on a zh-CN system: the
 // worker's thread locale follows them, the commands still print in the
 // system's code page.
@@ -367,13 +374,7 @@ TEST(UninstallEngine, TextIsReadInTheSystemsCodePageWhateverTheFormats) {
     ASSERT_EQ(1, engine.SetNotifyWindow(receiver.Handle()));
     const ULONGLONG logBefore = LogSize();
     g_received.clear();
-    HANDLE worker = CreateThread(
-        nullptr, 0,
-        [](LPVOID param) -> DWORD {
-            SetThreadLocale(MAKELCID(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), SORT_DEFAULT));
-            return static_cast<DWORD>(static_cast<CServiceUninstaller*>(param)->UninstallService());
-        },
-        &engine, 0, nullptr);
+    HANDLE worker = CreateThread(nullptr, 0, &UninstallWithEnglishFormats, &engine, 0, nullptr);
     ASSERT_NE(nullptr, worker);
     receiver.PumpUntilOutcome(60000);
     WaitForSingleObject(worker, 10000);

@@ -273,7 +273,7 @@ int RunningPowerShells() {
     PROCESSENTRY32W entry;
     entry.dwSize = sizeof(entry);
     for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
-        if (lstrcmpiW(entry.szExeFile, L"powershell.exe") == 0) ++count;
+        count += lstrcmpiW(entry.szExeFile, L"powershell.exe") == 0 ? 1 : 0;
     CloseHandle(snapshot);
     return count;
 }
