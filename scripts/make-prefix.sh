@@ -22,12 +22,18 @@ if [ ! -f "$prefix/system.reg" ]; then
 fi
 [ -d "$prefix/drive_c/windows/syswow64" ] || { echo "prefix: $prefix is not a 64-bit prefix" >&2; exit 1; }
 
+# PowerShell lives where Windows keeps it, in WindowsPowerShell\v1.0 (off the
+# system folder itself, so that only a PATH that names that folder or a full
+# path reaches it; an earlier prefix's copy in the system folder goes).
 install_standins() {  # build tree, system folder of the prefix
-  local prog
+  local prog system="$prefix/drive_c/windows/$2"
   for prog in powershell sc timeout; do
     [ -f "$1/testenv/bin/$prog.exe" ] || { echo "prefix: $1 has no $prog stand-in (build first)" >&2; exit 1; }
-    cp -f "$1/testenv/bin/$prog.exe" "$prefix/drive_c/windows/$2/$prog.exe"
   done
+  cp -f "$1/testenv/bin/sc.exe" "$1/testenv/bin/timeout.exe" "$system/"
+  mkdir -p "$system/WindowsPowerShell/v1.0"
+  cp -f "$1/testenv/bin/powershell.exe" "$system/WindowsPowerShell/v1.0/powershell.exe"
+  rm -f "$system/powershell.exe"
 }
 install_standins "$build/win64" system32
 install_standins "$build/win32" syswow64

@@ -1,8 +1,11 @@
 #include "engine/CommandRunner.h"
 
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <cstring>
+#include <utility>
+#include <vector>
 
 #include "framework/StartupTrace.h"
 
@@ -15,6 +18,8 @@ const DWORD kReadBufferSize = 4096;
 const DWORD kReadRequest = kReadBufferSize - 1;  // keeps a zero byte at the end
 const DWORD kPauseAfterChunkMs = 500;
 const size_t kCommandLineChars = 2048;
+// How often the runner looks at a pipe that has nothing to read yet.
+const DWORD kPollMs = 20;
 
 // Turns file-system redirection off for this thread while it lives, so that
 // a 32-bit tool on 64-bit Windows starts the native 64-bit system programs.
@@ -54,12 +59,16 @@ private:
     HANDLE m_h = nullptr;
 };
 
+// Command output is in the system's ANSI code page (console programs write in
+// the console's, which is the same), not in the one of the user's formats the
+// thread's code page follows.
+
 // Number of leading bytes of `bytes` that form whole characters of the
-// thread's ANSI code page: a lead byte of a double-byte character at the very
+// ANSI code page: a lead byte of a double-byte character at the very
 // end is left for the next chunk.
 size_t WholeCharacters(const std::string& bytes) {
     CPINFO info;
-    if (!GetCPInfo(CP_THREAD_ACP, &info) || info.MaxCharSize < 2) return bytes.size();
+    if (!GetCPInfo(CP_ACP, &info) || info.MaxCharSize < 2) return bytes.size();
     auto isLead = [&info](unsigned char b) {
         for (int i = 0; i + 1 < MAX_LEADBYTES && info.LeadByte[i]; i += 2)
             if (b >= info.LeadByte[i] && b <= info.LeadByte[i + 1]) return true;
@@ -80,10 +89,10 @@ size_t WholeCharacters(const std::string& bytes) {
 void AppendAnsi(const std::string& bytes, std::wstring& output) {
     if (bytes.empty()) return;
     const int len = static_cast<int>(bytes.size());
-    const int wlen = MultiByteToWideChar(CP_THREAD_ACP, 0, bytes.data(), len, nullptr, 0);
+    const int wlen = MultiByteToWideChar(CP_ACP, 0, bytes.data(), len, nullptr, 0);
     if (wlen <= 0) return;
     std::wstring chunk(static_cast<size_t>(wlen), L'\0');
-    MultiByteToWideChar(CP_THREAD_ACP, 0, bytes.data(), len, &chunk[0], wlen);
+    MultiByteToWideChar(CP_ACP, 0, bytes.data(), len, &chunk[0], wlen);
     output += chunk;
 }
 
@@ -98,6 +107,83 @@ bool SystemFolder(std::wstring& folder) {
     if (n == 0 || n >= MAX_PATH) return false;
     folder.assign(buf, n);
     return true;
+}
+
+// cmd finds a bare "powershell" only through the PATH, which on some machines
+// lacks its folder; the system's own one is named by its path instead.
+std::wstring ResolveSystemProgram(const std::wstring& command, const std::wstring& systemFolder) {
+    static const std::wstring kPowerShell = L"powershell ";
+    if (command.compare(0, kPowerShell.size(), kPowerShell) != 0) return command;
+    return L"\"" + systemFolder + L"\\WindowsPowerShell\\v1.0\\powershell.exe\" " +
+           command.substr(kPowerShell.size());
+}
+
+FILETIME CreationTime(HANDLE process) {
+    FILETIME created = {}, exited, kernel, user;
+    GetProcessTimes(process, &created, &exited, &kernel, &user);
+    return created;
+}
+
+// Ends `root` and everything it started, for a child that is not in the
+// runner's job (Windows 7 cannot put a process that is already in a job into
+// another). Parents go first, so that none starts another meanwhile; a child
+// is a process whose parent id is in the tree and that was created after
+// that parent (ids are reused). The handles stay open to the end, which
+// keeps the ids of ended parents from being reused meanwhile.
+void EndProcessTree(DWORD rootId, HANDLE root) {
+    struct Member {
+        DWORD id;
+        FILETIME created;
+    };
+    TerminateProcess(root, 1);
+    std::vector<Member> tree = {{rootId, CreationTime(root)}};
+    std::vector<HANDLE> ended;
+    for (bool grew = true; grew;) {
+        grew = false;
+        HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+        if (snapshot == INVALID_HANDLE_VALUE) break;
+        PROCESSENTRY32W entry;
+        entry.dwSize = sizeof(entry);
+        for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+            bool known = false;
+            const Member* parent = nullptr;
+            for (const Member& m : tree) {
+                if (m.id == entry.th32ProcessID) known = true;
+                if (m.id == entry.th32ParentProcessID) parent = &m;
+            }
+            if (known || !parent) continue;
+            HANDLE h = OpenProcess(PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID);
+            if (!h) continue;
+            const FILETIME created = CreationTime(h);
+            if (CompareFileTime(&created, &parent->created) < 0) {
+                CloseHandle(h);
+                continue;
+            }
+            TerminateProcess(h, 1);
+            tree.push_back(Member{entry.th32ProcessID, created});
+            ended.push_back(h);
+            grew = true;
+        }
+        CloseHandle(snapshot);
+    }
+    for (HANDLE h : ended) {
+        WaitForSingleObject(h, 1000);
+        CloseHandle(h);
+    }
+}
+
+// A job that ends every process in it when its last handle is closed.
+HANDLE CreateKillOnCloseJob() {
+    HANDLE job = CreateJobObjectW(nullptr, nullptr);
+    if (!job) return nullptr;
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits;
+    std::memset(&limits, 0, sizeof(limits));
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    if (!SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof(limits))) {
+        CloseHandle(job);
+        return nullptr;
+    }
+    return job;
 }
 
 }  // namespace
@@ -115,6 +201,10 @@ int IsWow64() {
 }
 
 int RunCommand(std::wstring command, std::wstring& output) {
+    return RunCommandWithin(std::move(command), output, kCommandDeadlineMs);
+}
+
+int RunCommandWithin(std::wstring command, std::wstring& output, unsigned long deadlineMs) {
     // The benchmark of a run tells the commands' own time from the tool's.
     struct TraceSpan {
         TraceSpan() { hr::trace::Mark("command begin"); }
@@ -145,25 +235,64 @@ int RunCommand(std::wstring command, std::wstring& output) {
     si.wShowWindow = SW_HIDE;
     si.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
 
-    const std::wstring line = L"cmd /C " + command;
+    // /D: the AutoRun commands of the user's and the machine's registry would
+    // run elevated in the command's tree, and their output (or a "chcp" that
+    // changes how sc prints) would land in the text the verdicts are read
+    // from. /S with the outer quotes: cmd removes exactly those, so quotes
+    // inside the command stay as they are.
+    const std::wstring line = L"cmd /D /S /C \"" + ResolveSystemProgram(command, systemFolder) + L"\"";
     wchar_t commandLine[kCommandLineChars];
     if (line.size() >= kCommandLineChars) return 0;
     std::memcpy(commandLine, line.c_str(), (line.size() + 1) * sizeof(wchar_t));
 
+    // The command's whole tree runs in a job, so that a command past its
+    // deadline, and anything it left behind, can be ended with it. The child
+    // starts suspended until it is in the job. A tool started inside a job
+    // (Windows 7's compatibility assistant puts many there) lets the child
+    // break away where that job allows it; elsewhere the child stays in it,
+    // the assignment fails on Windows 7, and its tree is ended one by one.
+    Handle job;
+    *job.out() = CreateKillOnCloseJob();
     PROCESS_INFORMATION pi;
     std::memset(&pi, 0, sizeof(pi));
-    if (!CreateProcessW(interpreter.c_str(), commandLine, nullptr, nullptr, TRUE, 0, nullptr,
-                        systemFolder.c_str(), &si, &pi)) {
-        return 0;
+    DWORD flags = CREATE_SUSPENDED | CREATE_BREAKAWAY_FROM_JOB;
+    BOOL started = CreateProcessW(interpreter.c_str(), commandLine, nullptr, nullptr, TRUE, flags, nullptr,
+                                  systemFolder.c_str(), &si, &pi);
+    if (!started && GetLastError() == ERROR_ACCESS_DENIED) {
+        std::memcpy(commandLine, line.c_str(), (line.size() + 1) * sizeof(wchar_t));
+        flags = CREATE_SUSPENDED;
+        started = CreateProcessW(interpreter.c_str(), commandLine, nullptr, nullptr, TRUE, flags, nullptr,
+                                 systemFolder.c_str(), &si, &pi);
     }
+    if (!started) return 0;
+    Handle process, thread;
+    *process.out() = pi.hProcess;
+    *thread.out() = pi.hThread;
+    const bool inJob = job.get() && AssignProcessToJobObject(job.get(), pi.hProcess);
+    ResumeThread(pi.hThread);
     // Our copy of the write end must go, or the read end never reports the end.
     writeEnd.reset();
 
+    // The pipe is only read when it holds something, so that a command that
+    // prints nothing and never ends cannot hold the reader past the deadline.
     // Each chunk is converted as it arrives; only a double-byte character cut
     // in two by the pipe is held back, so that it is not garbled.
+    const size_t kept = output.size();
+    const ULONGLONG deadline = GetTickCount64() + deadlineMs;
+    bool late = false;
     char buffer[kReadBufferSize];
     std::string pending;
     for (;;) {
+        DWORD waiting = 0;
+        if (!PeekNamedPipe(readEnd.get(), nullptr, 0, nullptr, &waiting, nullptr)) break;  // writers gone
+        if (GetTickCount64() >= deadline) {
+            late = true;
+            break;
+        }
+        if (waiting == 0) {
+            Sleep(kPollMs);
+            continue;
+        }
         std::memset(buffer, 0, sizeof(buffer));
         DWORD got = 0;
         if (!ReadFile(readEnd.get(), buffer, kReadRequest, &got, nullptr)) break;
@@ -173,13 +302,22 @@ int RunCommand(std::wstring command, std::wstring& output) {
         pending.erase(0, whole);
         Sleep(kPauseAfterChunkMs);
     }
-    AppendAnsi(pending, output);
+    if (!late) {
+        AppendAnsi(pending, output);
+        const ULONGLONG now = GetTickCount64();
+        const DWORD left = now < deadline ? static_cast<DWORD>(deadline - now) : 0;
+        late = WaitForSingleObject(process.get(), left) == WAIT_TIMEOUT;
+    }
     readEnd.reset();
-
-    WaitForSingleObject(pi.hProcess, INFINITE);
+    if (late) {
+        if (inJob) TerminateJobObject(job.get(), 1);
+        else EndProcessTree(pi.dwProcessId, process.get());
+        WaitForSingleObject(process.get(), 5000);
+        output.resize(kept);
+        return 0;
+    }
     DWORD exitCode = 0;
-    GetExitCodeProcess(pi.hProcess, &exitCode);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
+    GetExitCodeProcess(process.get(), &exitCode);
+    // Closing the job ends whatever the command left running.
     return 1;
 }

@@ -3,11 +3,26 @@
 #include <string>
 #include <vector>
 
-// Runs "cmd /C <command>" hidden and appends its standard output and standard
-// error, converted from the ANSI code page, to `output`. Returns 1 when the
-// command was started and read to its end, 0 when nothing was started. The
-// exit code is deliberately not reported: callers judge commands by their text.
+// How long a command may run before its whole process tree is ended. The
+// slowest command the tool runs is PowerShell's cold start: on a slow disk
+// after an update, with its .NET assemblies not yet compiled to native code,
+// it takes up to about a minute before it prints; 90 s leaves room for that
+// and for the pause after each chunk read, while a hung command still ends
+// the progress prompt within a time a user waits.
+constexpr unsigned long kCommandDeadlineMs = 90000;
+
+// Runs "cmd /D /S /C "<command>"" hidden (without cmd's AutoRun commands)
+// and appends its standard output and standard error, converted from the
+// system's ANSI code page, to `output`. A command whose first word is
+// "powershell" runs the system's own PowerShell, named by its full path.
+// Returns 1 when the command was started and read to its end, 0 when nothing
+// was started or when it outlived the deadline (its process tree is then
+// ended and `output` left as it was). The exit code is deliberately not
+// reported: callers judge commands by their text.
 int RunCommand(std::wstring command, std::wstring& output);
+
+// RunCommand with a deadline of the caller's: tests use a short one.
+int RunCommandWithin(std::wstring command, std::wstring& output, unsigned long deadlineMs);
 
 // 1 when this is a 32-bit process on 64-bit Windows, else 0.
 int IsWow64();

@@ -5,6 +5,7 @@
 #include "log/LogSave.h"
 
 #include <new>
+#include <utility>
 
 int CServiceUninstaller::SetNotifyWindow(HWND hWnd) {
     if (!hWnd) return 0;
@@ -47,8 +48,12 @@ int CServiceUninstaller::StartUninstall() {
 
 int CServiceUninstaller::UninstallService() {
     const HWND target = m_hNotifyWnd;
+    const unsigned long deadlineMs = m_nCommandDeadlineMs;
     const UninstallResult result = hrengine::RunUninstall(
-        &RunCommand, [](const std::wstring& text) { WriteToolLog(text); },
+        [deadlineMs](std::wstring command, std::wstring& output) {
+            return RunCommandWithin(std::move(command), output, deadlineMs);
+        },
+        [](const std::wstring& text) { WriteToolLog(text); },
         [target](unsigned int message, std::uintptr_t wParam) {
             SendMessageW(target, message, static_cast<WPARAM>(wParam), 0);
         });

@@ -1,6 +1,7 @@
 #pragma once
 // The uninstall engine: removes HubrelayService on a worker thread and tells
 // the receiving window the outcome (see engine/UninstallMessages.h).
+#include "engine/CommandRunner.h"
 #include "engine/UninstallMessages.h"
 
 #include <windows.h>
@@ -11,6 +12,11 @@
 
 class CServiceUninstaller {
 public:
+    // Each command of a run may take `commandDeadlineMs` (the tool keeps
+    // RunCommand's own; tests shorten it).
+    CServiceUninstaller() = default;
+    explicit CServiceUninstaller(unsigned long commandDeadlineMs) : m_nCommandDeadlineMs(commandDeadlineMs) {}
+
     // Stores the window that receives the engine's messages. 0 (and nothing
     // changed) for a null handle, else 1.
     int SetNotifyWindow(HWND hWnd);
@@ -42,6 +48,7 @@ private:
     static DWORD WINAPI WorkerProc(LPVOID param);
 
     HWND m_hNotifyWnd = nullptr;
+    unsigned long m_nCommandDeadlineMs = kCommandDeadlineMs;
     // Shared with the worker, which lets go of it last, when the engine may
     // be gone already.
     std::shared_ptr<std::atomic<bool>> m_pWorkerAlive = std::make_shared<std::atomic<bool>>(false);

@@ -14,15 +14,32 @@ int IsServiceListedInText(const std::wstring& text) {
     return value.find(kServiceName) != std::wstring::npos ? 1 : 0;
 }
 
+QueryVerdict ReadServiceQuery(const std::wstring& text) {
+    if (IsServiceListedInText(text)) return QueryVerdict::Listed;
+    if (text.find(kNoServiceErrorId) != std::wstring::npos) return QueryVerdict::Absent;
+    const size_t name = text.find(L"Name");
+    if (name != std::wstring::npos && text.find(L':', name) != std::wstring::npos) return QueryVerdict::Absent;
+    return QueryVerdict::Unknown;
+}
+
 UninstallResult RunUninstallSteps(const CommandRunnerFn& run, const LogFn& log) {
     std::wstring text;
     if (!run(kQueryCommand, text)) {
         log(kLogQueryFailed);
         return RESULT_FAILED;
     }
-    if (!IsServiceListedInText(text)) {
+    // Absence needs the query's word for it: a text that says nothing
+    // either way is a query that could not run, and the service may well be
+    // running.
+    switch (ReadServiceQuery(text)) {
+    case QueryVerdict::Listed:
+        break;
+    case QueryVerdict::Absent:
         log(kLogServiceNotFound);
         return RESULT_NOT_PRESENT;
+    case QueryVerdict::Unknown:
+        log(kLogQueryFailed);
+        return RESULT_FAILED;
     }
 
     // Whatever "sc stop" says (already stopped, still stopping), the delete
@@ -38,11 +55,15 @@ UninstallResult RunUninstallSteps(const CommandRunnerFn& run, const LogFn& log) 
         log(kLogDeleteFailed);
         return RESULT_FAILED;
     }
-    if (text.find(kDeleteSuccessWord) == std::wstring::npos) {
-        log(kLogUninstallFailed);
-        return RESULT_FAILED;
-    }
-    return RESULT_REMOVED;
+    if (text.find(kDeleteSuccessWord) != std::wstring::npos) return RESULT_REMOVED;
+    // Already marked for deletion: the removal completes at the restart the
+    // outcome asks for.
+    if (text.find(kMarkedForDeleteError) != std::wstring::npos) return RESULT_REMOVED;
+    // sc in another language: the service manager itself tells.
+    text.clear();
+    if (run(kQueryCommand, text) && text.find(kNoServiceErrorId) != std::wstring::npos) return RESULT_REMOVED;
+    log(kLogUninstallFailed);
+    return RESULT_FAILED;
 }
 
 UninstallResult RunUninstall(const CommandRunnerFn& run, const LogFn& log, const NotifyFn& notify) {

@@ -18,12 +18,23 @@ using LogFn = std::function<void(const std::wstring& text)>;
 using NotifyFn = std::function<void(unsigned int message, std::uintptr_t wParam)>;
 
 constexpr wchar_t kServiceName[] = L"HubrelayService";
+// Without the user's profile scripts (their output would precede the list,
+// and a prompt in one would wait for ever on the hidden console). The runner
+// names the system's own PowerShell by its full path.
 constexpr wchar_t kQueryCommand[] =
-    L"powershell -command \"get-service -name HubrelayService | Format-List\"";
+    L"powershell -NoProfile -NonInteractive -command \"get-service -name HubrelayService | Format-List\"";
 constexpr wchar_t kStopCommand[] = L"sc stop HubrelayService";
 constexpr wchar_t kDeleteCommand[] = L"sc delete HubrelayService";
-// "sc delete" prints it only when the service was deleted.
+// "sc delete" prints it only when the service was deleted, and only on a
+// Chinese system: elsewhere a delete without it is confirmed by a new query.
 constexpr wchar_t kDeleteSuccessWord[] = L"成功";
+// PowerShell's error id for a service that does not exist; the same in every
+// language, unlike the message around it.
+constexpr wchar_t kNoServiceErrorId[] = L"NoServiceFoundForGivenName";
+// sc's error 1072 (the service is already marked for deletion; Windows
+// completes it at the next restart), by its number, which is not translated:
+// "[SC] DeleteService FAILED 1072:", "... 失败 1072:".
+constexpr wchar_t kMarkedForDeleteError[] = L" 1072:";
 
 // Log texts of the failures.
 constexpr wchar_t kLogThreadFailed[] = L"创建服务卸载线程失败";
@@ -36,6 +47,14 @@ constexpr wchar_t kLogUninstallFailed[] = L"卸载服务失败";
 // 1 when the query's list output has a "Name" line whose value contains the
 // service name (exact, case-sensitive), else 0.
 int IsServiceListedInText(const std::wstring& text);
+
+// What the service query's text says about the service.
+enum class QueryVerdict {
+    Listed,   // a "Name" line with the service name
+    Absent,   // PowerShell's error id for a missing service, or a "Name" line without it
+    Unknown,  // neither: the query did not really run (no PowerShell, blocked, crashed)
+};
+QueryVerdict ReadServiceQuery(const std::wstring& text);
 
 // Query, stop and delete, judged by their text; logs every failure.
 UninstallResult RunUninstallSteps(const CommandRunnerFn& run, const LogFn& log);

@@ -67,12 +67,19 @@ inline std::wstring Lower(std::wstring s) {
     return s;
 }
 
-// STANDIN_FAULT=empty: print nothing at all; =notinstalled: behave as cmd does
-// when the program does not exist. Returns true (with the exit code) when a
-// fault took over.
+// STANDIN_FAULT=<fault> or <program>:<fault> (that program only):
+// empty: print nothing at all (as Wine's own powershell does); notinstalled:
+// behave as cmd does when the program does not exist; hang: never end, as a
+// program stuck on a prompt or a lock does. Returns true (with the exit
+// code) when a fault took over.
 inline bool ApplyFault(const wchar_t* programName, int& exitCode) {
     ProgramName() = programName;
-    const std::wstring fault = Env(L"STANDIN_FAULT");
+    std::wstring fault = Env(L"STANDIN_FAULT");
+    const size_t colon = fault.find(L':');
+    if (colon != std::wstring::npos) {
+        if (fault.substr(0, colon) != programName) return false;
+        fault.erase(0, colon + 1);
+    }
     if (fault == L"empty") {
         exitCode = 0;
         return true;
@@ -82,6 +89,9 @@ inline bool ApplyFault(const wchar_t* programName, int& exitCode) {
             L"' 不是内部或外部命令，也不是可运行的程序\r\n或批处理文件。\r\n");
         exitCode = 9009;
         return true;
+    }
+    if (fault == L"hang") {
+        for (;;) Sleep(INFINITE);
     }
     return false;
 }

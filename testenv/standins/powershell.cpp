@@ -2,7 +2,10 @@
 // asks Wine's real service control manager; the WMI query prints the recovery
 // configuration with a caption a test can set (STANDIN_OS_CAPTION).
 // STANDIN_POWERSHELL_DELAY_MS makes it take that long before it answers, as a
-// real PowerShell on a busy machine does.
+// real PowerShell on a busy machine does. STANDIN_PROFILE is what the user's
+// profile script prints, before the answer, unless -NoProfile is given;
+// "prompt" stands for a profile that asks a question, which waits for ever
+// on a hidden console unless -NonInteractive is given.
 #include "Console.h"
 
 #include <shellapi.h>
@@ -140,14 +143,24 @@ int wmain() {
     int argc = 0;
     wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     std::wstring command;
+    bool noProfile = false, nonInteractive = false;
     for (int i = 1; i < argc; ++i) {
         const std::wstring a = Lower(argv[i]);
+        if (a == L"-noprofile") noProfile = true;
+        if (a == L"-noninteractive") nonInteractive = true;
         if ((a == L"-command" || a == L"-c") && i + 1 < argc) {
             for (int j = i + 1; j < argc; ++j) command += (j > i + 1 ? L" " : L"") + std::wstring(argv[j]);
             break;
         }
     }
     LocalFree(argv);
+    const std::wstring profile = Env(L"STANDIN_PROFILE");
+    if (!noProfile && profile == L"prompt") {
+        if (!nonInteractive) for (;;) Sleep(INFINITE);
+        Err(L"Read-Host : PowerShell 正在非交互模式下运行。\r\n");
+    } else if (!noProfile && !profile.empty()) {
+        Out(profile + L"\r\n");
+    }
     // PowerShell takes the rest of its command line as the script; quotes
     // only group it.
     std::wstring unquoted;

@@ -1,5 +1,7 @@
-// Stand-in for Windows' sc.exe as a zh-CN system prints it (English with
-// STANDIN_SC_LANG=en), working on Wine's real service control manager.
+// Stand-in for Windows' sc.exe as a zh-CN system prints it (English, German
+// or Korean with STANDIN_SC_LANG=en, de or ko), working on Wine's real
+// service control manager. Like the real one it prints in the ANSI code
+// page, so on the zh-CN test system Korean arrives as question marks.
 #include "Console.h"
 
 #include <shellapi.h>
@@ -12,29 +14,52 @@ using standin::Out;
 
 namespace {
 
-bool English() { return Lower(Env(L"STANDIN_SC_LANG")) == L"en"; }
+enum class Lang { Zh, En, De, Ko };
+
+Lang Language() {
+    const std::wstring lang = Lower(Env(L"STANDIN_SC_LANG"));
+    if (lang == L"en") return Lang::En;
+    if (lang == L"de") return Lang::De;
+    if (lang == L"ko") return Lang::Ko;
+    return Lang::Zh;
+}
+
+const wchar_t* Pick(const wchar_t* zh, const wchar_t* en, const wchar_t* de, const wchar_t* ko) {
+    switch (Language()) {
+    case Lang::En: return en;
+    case Lang::De: return de;
+    case Lang::Ko: return ko;
+    default: return zh;
+    }
+}
 
 std::wstring Success(const wchar_t* op) {
-    return std::wstring(L"[SC] ") + op + (English() ? L" SUCCESS" : L" 成功") + L"\r\n";
+    return std::wstring(L"[SC] ") + op + L" " + Pick(L"成功", L"SUCCESS", L"ERFOLG", L"성공") + L"\r\n";
 }
 
 std::wstring ErrorText(DWORD code) {
-    const bool en = English();
     switch (code) {
-    case ERROR_ACCESS_DENIED: return en ? L"Access is denied." : L"拒绝访问。";
+    case ERROR_ACCESS_DENIED: return Pick(L"拒绝访问。", L"Access is denied.", L"Zugriff verweigert", L"액세스가 거부되었습니다.");
     case ERROR_SERVICE_DOES_NOT_EXIST:
-        return en ? L"The specified service does not exist as an installed service."
-                  : L"指定的服务未安装。";
-    case ERROR_SERVICE_NOT_ACTIVE: return en ? L"The service has not been started." : L"服务尚未启动。";
+        return Pick(L"指定的服务未安装。", L"The specified service does not exist as an installed service.",
+                    L"Der angegebene Dienst ist kein installierter Dienst.",
+                    L"지정된 서비스가 설치된 서비스로 존재하지 않습니다.");
+    case ERROR_SERVICE_NOT_ACTIVE:
+        return Pick(L"服务尚未启动。", L"The service has not been started.", L"Der Dienst wurde nicht gestartet.",
+                    L"서비스가 시작되지 않았습니다.");
     case ERROR_SERVICE_MARKED_FOR_DELETE:
-        return en ? L"The specified service has been marked for deletion."
-                  : L"指定的服务已标记为删除。";
-    case ERROR_SERVICE_EXISTS: return en ? L"The specified service already exists." : L"指定的服务已存在。";
+        return Pick(L"指定的服务已标记为删除。", L"The specified service has been marked for deletion.",
+                    L"Der angegebene Dienst wurde zum Löschen markiert.",
+                    L"지정된 서비스를 삭제하도록 표시했습니다.");
+    case ERROR_SERVICE_EXISTS:
+        return Pick(L"指定的服务已存在。", L"The specified service already exists.",
+                    L"Der angegebene Dienst ist bereits vorhanden.", L"지정된 서비스가 이미 있습니다.");
     case ERROR_SERVICE_ALREADY_RUNNING:
-        return en ? L"An instance of the service is already running." : L"服务的实例已在运行中。";
+        return Pick(L"服务的实例已在运行中。", L"An instance of the service is already running.",
+                    L"Es wird bereits eine Instanz des Dienstes ausgeführt.", L"서비스 인스턴스가 이미 실행 중입니다.");
     default: {
         wchar_t buf[64];
-        swprintf(buf, 64, en ? L"Error %lu." : L"错误 %lu。", static_cast<unsigned long>(code));
+        swprintf(buf, 64, L"%ls %lu.", Pick(L"错误", L"Error", L"Fehler", L"오류"), static_cast<unsigned long>(code));
         return buf;
     }
     }
@@ -42,7 +67,7 @@ std::wstring ErrorText(DWORD code) {
 
 int Fail(const wchar_t* op, DWORD code) {
     wchar_t head[128];
-    swprintf(head, 128, L"[SC] %ls %ls %lu:\r\n\r\n", op, English() ? L"FAILED" : L"失败",
+    swprintf(head, 128, L"[SC] %ls %ls %lu:\r\n\r\n", op, Pick(L"失败", L"FAILED", L"FEHLER", L"실패"),
              static_cast<unsigned long>(code));
     Out(head + ErrorText(code) + L"\r\n\r\n");
     return static_cast<int>(code);

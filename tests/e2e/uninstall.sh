@@ -4,7 +4,9 @@
 # press on the focused button with the pointer elsewhere starts nothing; a
 # run removes the service (outcome 1, no log record) with the progress prompt
 # gone before the outcome prompt comes; a second run finds nothing (outcome
-# 3). With sc printing English, the delete is not recognised (outcome 2).
+# 3). With sc printing English, the removal is still recognised (outcome 1);
+# with a PowerShell that prints nothing, the query counts as not run
+# (outcome 2) and the service keeps running.
 # What the tool did is read from the service manager, the log and the
 # windows; the outcome texts are told apart by their pictures.
 source "$(dirname "$0")/lib.sh"
@@ -137,7 +139,7 @@ confirm_outcome not-present
 hr_stop_tool
 
 # ---------------------------------------------------------------------------
-step "sc in English: the delete is not recognised"
+step "sc in English: the removal is recognised all the same"
 service_install || die "cannot register HubrelayService again"
 dir=$(e2e_folder "english sc")
 hr_prepare_folder "$dir"
@@ -148,13 +150,32 @@ main=$(hr_wait_window "$HR_MAIN_W" "$HR_MAIN_H" 30) || die "no main window (Engl
 sleep 1
 hr_click_in "$main" $(hr_page_uninstall)
 pointer_away
+follow_run english 40
+check "English sc: the removed text" shots same "$removed" "$(message_of outcome-english "$run_outcome")" 8
+expect_eq "English sc: no log record" "" "$(log_lines)"
+check "English sc: the service is gone" not service_registered
+confirm_outcome english
+hr_stop_tool
+
+# ---------------------------------------------------------------------------
+step "PowerShell prints nothing: no verdict without a query"
+service_install || die "cannot register HubrelayService again"
+dir=$(e2e_folder "silent powershell")
+hr_prepare_folder "$dir"
+hr_clear_log
+pointer_away
+STANDIN_FAULT=powershell:empty hr_start_tool "$dir"
+main=$(hr_wait_window "$HR_MAIN_W" "$HR_MAIN_H" 30) || die "no main window (silent PowerShell)"
+sleep 1
+hr_click_in "$main" $(hr_page_uninstall)
+pointer_away
 follow_run failed 40
 failed=$(message_of outcome-failed "$run_outcome")
-check "failed: log record (got: $(log_lines))" log_is_one_record "卸载服务失败"
-# sc did delete it; the tool cannot tell from an English text.
-check "failed: the service was deleted all the same" not service_registered
+check "failed: log record (got: $(log_lines))" log_is_one_record "执行查询服务失败"
+check "failed: the service still runs" service_running
 confirm_outcome failed
 hr_stop_tool
+service_remove || true
 
 step "outcome texts"
 check "removed and not present read differently" shots differ "$removed" "$not_present" 200

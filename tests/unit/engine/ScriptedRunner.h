@@ -2,6 +2,7 @@
 // A command runner that answers from a script and remembers what it was asked.
 #include "engine/UninstallCore.h"
 
+#include <deque>
 #include <map>
 #include <string>
 #include <vector>
@@ -11,22 +12,25 @@ struct ScriptedAnswer {
     std::wstring text;
 };
 
+// Answers given for one command are used in turn, the last one from then on.
 class ScriptedRunner {
 public:
     void Answer(const std::wstring& command, int started, const std::wstring& text) {
-        m_answers[command] = ScriptedAnswer{started, text};
+        m_answers[command].push_back(ScriptedAnswer{started, text});
     }
     hrengine::CommandRunnerFn Fn() {
         return [this](std::wstring command, std::wstring& output) {
             calls.push_back(command);
             auto it = m_answers.find(command);
             if (it == m_answers.end()) return 1;  // ran, printed nothing
-            if (it->second.started) output += it->second.text;
-            return it->second.started;
+            const ScriptedAnswer answer = it->second.front();
+            if (it->second.size() > 1) it->second.pop_front();
+            if (answer.started) output += answer.text;
+            return answer.started;
         };
     }
     std::vector<std::wstring> calls;
 
 private:
-    std::map<std::wstring, ScriptedAnswer> m_answers;
+    std::map<std::wstring, std::deque<ScriptedAnswer>> m_answers;
 };

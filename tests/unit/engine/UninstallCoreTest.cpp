@@ -28,7 +28,6 @@ const std::wstring kAbsentErrorRecord =
     L"GetServiceCommand\r\n\r\n";
 
 const std::wstring kDeleteOk = L"[SC] DeleteService 成功\r\n";
-const std::wstring kDeleteOkEnglish = L"[SC] DeleteService SUCCESS\r\n";
 
 }  // namespace
 
@@ -81,13 +80,34 @@ struct UninstallRun {
 
 }  // namespace
 
-TEST(UninstallSequence, AbsentServiceIsNeitherStoppedNorDeleted) {
-    UninstallRun run;
-    run.runner.Answer(kQueryCommand, 1, kAbsentErrorRecord);
-    EXPECT_EQ(RESULT_NOT_PRESENT, run.Go());
-    EXPECT_EQ(std::vector<std::wstring>({kQueryCommand}), run.runner.calls);
-    EXPECT_EQ(std::vector<std::wstring>({L"系统中未找到指定的服务"}), run.records);
-    run.ExpectMessages(RESULT_NOT_PRESENT);
+// Absence needs the query's word for it; a text that says neither is a query
+// that did not run (no PowerShell, blocked, crashed), and nothing is touched.
+TEST(UninstallSequence, OnlyAQueryThatSaysSoMakesTheServiceAbsent) {
+    struct Case {
+        const wchar_t* text;
+        UninstallResult outcome;
+        const wchar_t* record;
+    };
+    const Case cases[] = {
+        {kAbsentErrorRecord.c_str(), RESULT_NOT_PRESENT, L"系统中未找到指定的服务"},
+        // The error id is what counts, in whatever language the message is.
+        {L"Get-Service : Cannot find any service with service name 'HubrelayService'.\r\n"
+         L"    + FullyQualifiedErrorId : NoServiceFoundForGivenName,Microsoft.PowerShell.Commands.GetServiceCommand\r\n",
+         RESULT_NOT_PRESENT, L"系统中未找到指定的服务"},
+        {L"Name                : Spooler\r\n", RESULT_NOT_PRESENT, L"系统中未找到指定的服务"},
+        {L"", RESULT_FAILED, L"执行查询服务失败"},
+        {L"'powershell' 不是内部或外部命令，也不是可运行的程序\r\n或批处理文件。\r\n", RESULT_FAILED, L"执行查询服务失败"},
+        {L"此程序被组策略阻止。有关详细信息，请与系统管理员联系。\r\n", RESULT_FAILED, L"执行查询服务失败"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << static_cast<int>(c.outcome) << " " << c.text);
+        UninstallRun run;
+        run.runner.Answer(kQueryCommand, 1, c.text);
+        EXPECT_EQ(c.outcome, run.Go());
+        EXPECT_EQ(std::vector<std::wstring>({kQueryCommand}), run.runner.calls);
+        EXPECT_EQ(std::vector<std::wstring>({c.record}), run.records);
+        run.ExpectMessages(c.outcome);
+    }
 }
 
 TEST(UninstallSequence, PresentServiceIsQueriedStoppedAndDeletedInOrder) {
@@ -97,21 +117,50 @@ TEST(UninstallSequence, PresentServiceIsQueriedStoppedAndDeletedInOrder) {
     run.runner.Answer(kDeleteCommand, 1, kDeleteOk);
     EXPECT_EQ(RESULT_REMOVED, run.Go());
     EXPECT_EQ(std::vector<std::wstring>({
-                  L"powershell -command \"get-service -name HubrelayService | Format-List\"",
+                  L"powershell -NoProfile -NonInteractive -command \"get-service -name HubrelayService | Format-List\"",
                   L"sc stop HubrelayService", L"sc delete HubrelayService"}),
               run.runner.calls);
     EXPECT_TRUE(run.records.empty());
     run.ExpectMessages(RESULT_REMOVED);
 }
 
-TEST(UninstallSequence, DeleteWithoutTheSuccessWordFails) {
-    UninstallRun run;
-    run.runner.Answer(kQueryCommand, 1, kPresentListing);
-    run.runner.Answer(kDeleteCommand, 1, kDeleteOkEnglish);
-    EXPECT_EQ(RESULT_FAILED, run.Go());
-    EXPECT_EQ(3u, run.runner.calls.size());
-    EXPECT_EQ(std::vector<std::wstring>({L"卸载服务失败"}), run.records);
-    run.ExpectMessages(RESULT_FAILED);
+// A delete without "成功" (sc in another language, or an error) is judged by
+// sc's untranslated error 1072 or by a second query.
+TEST(UninstallSequence, DeleteWithoutTheSuccessWordIsConfirmedOrFails) {
+    struct Case {
+        const wchar_t* deleteText;
+        int requeryStarted;
+        std::wstring requeryText;
+        UninstallResult outcome;
+        size_t calls;
+    };
+    const Case cases[] = {
+        {L"[SC] DeleteService SUCCESS\r\n", 1, kAbsentErrorRecord, RESULT_REMOVED, 4},
+        {L"[SC] DeleteService ERFOLG\r\n", 1, kAbsentErrorRecord, RESULT_REMOVED, 4},
+        {L"[SC] DeleteService ??\r\n", 1, kAbsentErrorRecord, RESULT_REMOVED, 4},
+        {L"[SC] DeleteService FAILED 1072:\r\n\r\nThe specified service has been marked for deletion.\r\n", 1,
+         kPresentListing, RESULT_REMOVED, 3},
+        {L"[SC] DeleteService 失败 1072:\r\n\r\n指定的服务已标记为删除。\r\n", 1, kPresentListing, RESULT_REMOVED, 3},
+        {L"[SC] DeleteService SUCCESS\r\n", 1, kPresentListing, RESULT_FAILED, 4},
+        {L"[SC] DeleteService SUCCESS\r\n", 1, L"", RESULT_FAILED, 4},
+        {L"[SC] DeleteService SUCCESS\r\n", 0, L"", RESULT_FAILED, 4},
+        {L"[SC] DeleteService FAILED 5:\r\n\r\nAccess is denied.\r\n", 1, kPresentListing, RESULT_FAILED, 4},
+        {L"[SC] DeleteService FAILED 10720:\r\n", 1, kPresentListing, RESULT_FAILED, 4},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.deleteText << " / " << c.requeryText);
+        UninstallRun run;
+        run.runner.Answer(kQueryCommand, 1, kPresentListing);
+        run.runner.Answer(kQueryCommand, c.requeryStarted, c.requeryText);
+        run.runner.Answer(kDeleteCommand, 1, c.deleteText);
+        EXPECT_EQ(c.outcome, run.Go());
+        ASSERT_EQ(c.calls, run.runner.calls.size());
+        if (c.calls == 4) EXPECT_EQ(kQueryCommand, run.runner.calls[3]);
+        EXPECT_EQ(c.outcome == RESULT_REMOVED ? std::vector<std::wstring>()
+                                              : std::vector<std::wstring>({L"卸载服务失败"}),
+                  run.records);
+        run.ExpectMessages(c.outcome);
+    }
 }
 
 TEST(UninstallSequence, QueryThatCannotRunIsAFailureNotAbsence) {

@@ -7,6 +7,7 @@
 #include "log/LogSave.h"
 
 #include <shlobj.h>
+#include <tlhelp32.h>
 
 #include <string>
 #include <vector>
@@ -154,6 +155,22 @@ std::wstring LogSince(ULONGLONG before) {
     return hrlog::FromLogText(before < bytes.size() ? bytes.substr(static_cast<size_t>(before)) : "");
 }
 
+// The texts of the records written since `before` bytes, without their
+// time stamps.
+std::vector<std::wstring> RecordsSince(ULONGLONG before) {
+    const std::wstring logged = LogSince(before);
+    std::vector<std::wstring> records;
+    for (size_t at = 0; at < logged.size();) {
+        size_t end = logged.find(L"\r\n", at);
+        if (end == std::wstring::npos) end = logged.size();
+        const std::wstring line = logged.substr(at, end - at);
+        const size_t text = line.find(L"]   ");
+        records.push_back(text == std::wstring::npos ? line : line.substr(text + 4));
+        at = end + 2;
+    }
+    return records;
+}
+
 ULONGLONG LogSize() {
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!GetFileAttributesExW(ToolLogPath().c_str(), GetFileExInfoStandard, &data)) return 0;
@@ -202,54 +219,170 @@ TEST(UninstallEngine, RunningServiceIsRemovedAndASecondRunFindsNothing) {
     EXPECT_EQ(std::wstring::npos, logged.find(L"失败"));
 }
 
-TEST(UninstallEngine, EnglishScReportsFailureAlthoughTheServiceIsGone) {
+namespace {
+
+// Stand-in PowerShells and scs still running in the prefix.
+int RunningStandIns() {
+    int count = 0;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return -1;
+    PROCESSENTRY32W entry;
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
+        if (lstrcmpiW(entry.szExeFile, L"powershell.exe") == 0 || lstrcmpiW(entry.szExeFile, L"sc.exe") == 0)
+            ++count;
+    CloseHandle(snapshot);
+    return count;
+}
+
+bool ServiceRunning() {
+    SC_HANDLE scm = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
+    SC_HANDLE s = scm ? OpenServiceW(scm, L"HubrelayService", SERVICE_QUERY_STATUS) : nullptr;
+    SERVICE_STATUS st = {};
+    const bool running = s && QueryServiceStatus(s, &st) && st.dwCurrentState == SERVICE_RUNNING;
+    if (s) CloseServiceHandle(s);
+    if (scm) CloseServiceHandle(scm);
+    return running;
+}
+
+// Sets environment variables for the commands of one run, and puts the old
+// values back.
+class ScopedEnvironment {
+public:
+    void Set(const wchar_t* name, const wchar_t* value) {
+        wchar_t old[4096];
+        const DWORD n = GetEnvironmentVariableW(name, old, 4096);
+        m_saved.emplace_back(name, n > 0 && n < 4096 ? std::wstring(old, n) : std::wstring());
+        m_had.push_back(n > 0 && n < 4096);
+        SetEnvironmentVariableW(name, value);
+    }
+    ~ScopedEnvironment() {
+        for (size_t i = m_saved.size(); i-- > 0;)
+            SetEnvironmentVariableW(m_saved[i].first.c_str(), m_had[i] ? m_saved[i].second.c_str() : nullptr);
+    }
+
+private:
+    std::vector<std::pair<std::wstring, std::wstring>> m_saved;
+    std::vector<bool> m_had;
+};
+
+}  // namespace
+
+// One run against a running service under the conditions of a real machine:
+// texts as the pipe may deliver them, sc in other languages, PowerShell that
+// prints nothing, is not found by the PATH, has a profile, or hangs. The
+// outcome, the one record, the service's state and the commands' processes
+// are checked.
+TEST(UninstallEngine, OutcomesFollowWhatTheSystemDid) {
+    struct Case {
+        const char* what;
+        std::vector<std::pair<const wchar_t*, const wchar_t*>> environment;
+        UninstallResult outcome;
+        const wchar_t* record;  // the one log record; none for a removal
+        DWORD deadlineMs;       // each command's
+    };
+    const DWORD kLong = 60000, kShort = 4000;
+    // "[SC] DeleteService " is 19 bytes: 4,075 of filler put the lead byte of
+    // "成" at byte 4,094, the last of the first 4,095-byte read.
+    const Case cases[] = {
+        {"PowerShell prints more than 64 KiB before the list", {{L"STANDIN_PAD", L"powershell:66000"}}, RESULT_REMOVED, nullptr, kLong},
+        {"sc prints more than 64 KiB before its verdict", {{L"STANDIN_PAD", L"sc:66000"}}, RESULT_REMOVED, nullptr, kLong},
+        {"the verdict cut at the read size", {{L"STANDIN_PAD", L"sc:4075"}}, RESULT_REMOVED, nullptr, kLong},
+        {"sc in English", {{L"STANDIN_SC_LANG", L"en"}}, RESULT_REMOVED, nullptr, kLong},
+        {"sc in German", {{L"STANDIN_SC_LANG", L"de"}}, RESULT_REMOVED, nullptr, kLong},
+        {"sc in Korean", {{L"STANDIN_SC_LANG", L"ko"}}, RESULT_REMOVED, nullptr, kLong},
+        {"PowerShell prints nothing at all", {{L"STANDIN_FAULT", L"powershell:empty"}}, RESULT_FAILED, L"执行查询服务失败", kLong},
+        {"PowerShell is not there", {{L"STANDIN_FAULT", L"powershell:notinstalled"}}, RESULT_FAILED, L"执行查询服务失败", kLong},
+        {"a PATH without PowerShell's folder", {{L"PATH", L"C:\\windows\\system32;C:\\windows"}}, RESULT_REMOVED, nullptr, kLong},
+        {"a profile that prints another Name first", {{L"STANDIN_PROFILE", L"Name : Spooler"}}, RESULT_REMOVED, nullptr, kLong},
+        {"a profile that asks a question", {{L"STANDIN_PROFILE", L"prompt"}}, RESULT_REMOVED, nullptr, kLong},
+        {"PowerShell never ends", {{L"STANDIN_FAULT", L"powershell:hang"}}, RESULT_FAILED, L"执行查询服务失败", kShort},
+        {"sc never ends", {{L"STANDIN_FAULT", L"sc:hang"}}, RESULT_FAILED, L"执行停止服务失败", kShort},
+    };
+    ServiceManager services;
+    Receiver receiver;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(services.CreateRunning());
+        CServiceUninstaller engine(c.deadlineMs);
+        ASSERT_EQ(1, engine.SetNotifyWindow(receiver.Handle()));
+        const ULONGLONG logBefore = LogSize();
+        const ULONGLONG start = GetTickCount64();
+        UninstallResult result;
+        {
+            ScopedEnvironment environment;
+            for (const auto& v : c.environment) environment.Set(v.first, v.second);
+            result = RunOnce(engine, receiver);
+        }
+        EXPECT_EQ(c.outcome, result);
+        ExpectOutcomeMessages(c.outcome);
+        if (c.outcome == RESULT_REMOVED) {
+            EXPECT_TRUE(services.GoneWithin(10000));
+        } else {
+            EXPECT_TRUE(ServiceRunning()) << "a failed run leaves the service as it was";
+        }
+        EXPECT_EQ(c.record ? std::vector<std::wstring>({c.record}) : std::vector<std::wstring>(),
+                  RecordsSince(logBefore));
+        EXPECT_EQ(0, RunningStandIns()) << "a command's processes outlived the run";
+        if (c.deadlineMs == kShort) {
+            EXPECT_LT(GetTickCount64() - start, 15000u) << "the deadline did not hold";
+        }
+    }
+    services.RemoveQuietly();
+}
+
+// A second run after a removal that waits for the restart (or with the
+// services console holding the service): sc answers error 1072, which is the
+// removal already under way.
+TEST(UninstallEngine, ServiceMarkedForDeletionCountsAsRemoved) {
+    ServiceManager services;
+    ASSERT_TRUE(services.CreateRunning());
+    SC_HANDLE scm = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+    SC_HANDLE held = OpenServiceW(scm, L"HubrelayService", SERVICE_ALL_ACCESS);
+    ASSERT_NE(nullptr, held);
+    ASSERT_TRUE(DeleteService(held));
+    Receiver receiver;
+    CServiceUninstaller engine;
+    ASSERT_EQ(1, engine.SetNotifyWindow(receiver.Handle()));
+    const ULONGLONG logBefore = LogSize();
+    for (const wchar_t* lang : {L"zh", L"en"}) {
+        SCOPED_TRACE(testing::Message() << lang);
+        SetEnvironmentVariableW(L"STANDIN_SC_LANG", lang);
+        EXPECT_EQ(RESULT_REMOVED, RunOnce(engine, receiver));
+        SetEnvironmentVariableW(L"STANDIN_SC_LANG", nullptr);
+        ExpectOutcomeMessages(RESULT_REMOVED);
+    }
+    EXPECT_EQ(L"", LogSince(logBefore));
+    CloseServiceHandle(held);
+    CloseServiceHandle(scm);
+    EXPECT_TRUE(services.GoneWithin(10000));
+}
+
+DWORD WINAPI UninstallWithEnglishFormats(LPVOID engine) {
+    SetThreadLocale(MAKELCID(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), SORT_DEFAULT));
+    return static_cast<DWORD>(static_cast<CServiceUninstaller*>(engine)->UninstallService());
+}
+
+// The user's formats set to English (United States) on a zh-CN system: the
+// worker's thread locale follows them, the commands still print in the
+// system's code page.
+TEST(UninstallEngine, TextIsReadInTheSystemsCodePageWhateverTheFormats) {
     ServiceManager services;
     ASSERT_TRUE(services.CreateRunning());
     Receiver receiver;
     CServiceUninstaller engine;
     ASSERT_EQ(1, engine.SetNotifyWindow(receiver.Handle()));
-
     const ULONGLONG logBefore = LogSize();
-    SetEnvironmentVariableW(L"STANDIN_SC_LANG", L"en");
-    const UninstallResult result = RunOnce(engine, receiver);
-    SetEnvironmentVariableW(L"STANDIN_SC_LANG", nullptr);
-
-    EXPECT_EQ(RESULT_FAILED, result);
-    ExpectOutcomeMessages(RESULT_FAILED);
+    g_received.clear();
+    HANDLE worker = CreateThread(nullptr, 0, &UninstallWithEnglishFormats, &engine, 0, nullptr);
+    ASSERT_NE(nullptr, worker);
+    receiver.PumpUntilOutcome(60000);
+    WaitForSingleObject(worker, 10000);
+    DWORD removed = 0;
+    GetExitCodeThread(worker, &removed);
+    CloseHandle(worker);
+    EXPECT_EQ(1u, removed);
+    ExpectOutcomeMessages(RESULT_REMOVED);
     EXPECT_TRUE(services.GoneWithin(10000));
-    const std::wstring logged = LogSince(logBefore);
-    EXPECT_NE(std::wstring::npos, logged.find(L"]   卸载服务失败\r\n")) << hrlog::ToLogText(logged);
-}
-
-// Command texts as the pipe may deliver them: far longer than one read,
-// with the verdict's first character cut in two by the read size, or empty.
-TEST(UninstallEngine, OutcomesHoldForLongCutAndEmptyTexts) {
-    struct Case {
-        const char* what;
-        const wchar_t* variable;
-        const wchar_t* value;
-        UninstallResult outcome;
-    };
-    // "[SC] DeleteService " is 19 bytes: 4,075 of filler put the lead byte of
-    // "成" at byte 4,094, the last of the first 4,095-byte read.
-    const Case cases[] = {
-        {"PowerShell prints more than 64 KiB before the list", L"STANDIN_PAD", L"powershell:66000", RESULT_REMOVED},
-        {"sc prints more than 64 KiB before its verdict", L"STANDIN_PAD", L"sc:66000", RESULT_REMOVED},
-        {"the verdict cut at the read size", L"STANDIN_PAD", L"sc:4075", RESULT_REMOVED},
-        {"nothing printed at all", L"STANDIN_FAULT", L"empty", RESULT_NOT_PRESENT},
-    };
-    ServiceManager services;
-    Receiver receiver;
-    CServiceUninstaller engine;
-    ASSERT_EQ(1, engine.SetNotifyWindow(receiver.Handle()));
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        ASSERT_TRUE(services.CreateRunning());
-        SetEnvironmentVariableW(c.variable, c.value);
-        const UninstallResult result = RunOnce(engine, receiver);
-        SetEnvironmentVariableW(c.variable, nullptr);
-        EXPECT_EQ(c.outcome, result);
-        EXPECT_EQ(c.outcome == RESULT_REMOVED, services.GoneWithin(c.outcome == RESULT_REMOVED ? 10000 : 500));
-    }
-    services.RemoveQuietly();
+    EXPECT_EQ(L"", LogSince(logBefore));
 }

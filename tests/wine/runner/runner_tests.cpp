@@ -4,6 +4,8 @@
 #include "WineTestUtil.h"
 #include "engine/CommandRunner.h"
 
+#include <tlhelp32.h>
+
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -138,7 +140,7 @@ TEST(ProcessUtilities, IsWow64AnswersForTheBuild) {
 WORD SystemPowerShellMachine() {
     wchar_t folder[MAX_PATH];
     const UINT n = GetSystemDirectoryW(folder, MAX_PATH);
-    const std::wstring path = std::wstring(folder, n) + L"\\powershell.exe";
+    const std::wstring path = std::wstring(folder, n) + L"\\WindowsPowerShell\\v1.0\\powershell.exe";
     HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     if (h == INVALID_HANDLE_VALUE) return 0;
     IMAGE_DOS_HEADER dos = {};
@@ -258,6 +260,86 @@ TEST_F(Wow64Redirection, ThreadSettingIsKeptOnEveryReturn) {
         }
     }
     EXPECT_EQ(IMAGE_FILE_MACHINE_I386, SystemPowerShellMachine());
+}
+
+BOOL WINAPI FailingAssignProcessToJobObject(HANDLE, HANDLE) {
+    SetLastError(ERROR_ACCESS_DENIED);  // Windows 7, for a process already in a job
+    return FALSE;
+}
+
+int RunningPowerShells() {
+    int count = 0;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32W entry;
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
+        count += lstrcmpiW(entry.szExeFile, L"powershell.exe") == 0 ? 1 : 0;
+    CloseHandle(snapshot);
+    return count;
+}
+
+// A command that never ends is ended, with everything it started, at the
+// deadline, also where the child cannot be put in the runner's job.
+TEST(RunCommandDeadline, EndsTheWholeTreeAndCountsAsNotRun) {
+    for (const bool jobRefused : {false, true}) {
+        SCOPED_TRACE(jobRefused ? "job assignment refused" : "in the job");
+        std::unique_ptr<ImportPatch> patch;
+        if (jobRefused) {
+            patch.reset(new ImportPatch("AssignProcessToJobObject",
+                                        reinterpret_cast<void*>(&FailingAssignProcessToJobObject)));
+            ASSERT_TRUE(patch->ok());
+        }
+        SetEnvironmentVariableW(L"STANDIN_FAULT", L"powershell:hang");
+        std::wstring out = L"kept";
+        const ULONGLONG start = GetTickCount64();
+        const int r = RunCommandWithin(L"powershell -NoProfile -command \"get-service -name X\"", out, 2000);
+        const ULONGLONG elapsed = GetTickCount64() - start;
+        SetEnvironmentVariableW(L"STANDIN_FAULT", nullptr);
+        EXPECT_EQ(0, r);
+        EXPECT_EQ(L"kept", out);
+        EXPECT_GE(elapsed, 2000u);
+        EXPECT_LT(elapsed, 9000u);
+        EXPECT_EQ(0, RunningPowerShells()) << "cmd's child outlived the deadline";
+    }
+    // The shipped deadline: PowerShell's cold start on a slow machine fits,
+    // a hung command ends within two minutes.
+    EXPECT_GE(kCommandDeadlineMs, 60000u);
+    EXPECT_LE(kCommandDeadlineMs, 120000u);
+}
+
+typedef BOOL(WINAPI* CreateProcessWFn)(LPCWSTR, LPWSTR, LPSECURITY_ATTRIBUTES, LPSECURITY_ATTRIBUTES, BOOL, DWORD,
+                                       LPVOID, LPCWSTR, LPSTARTUPINFOW, LPPROCESS_INFORMATION);
+std::wstring g_startedLine;
+BOOL WINAPI RecordingCreateProcessW(LPCWSTR app, LPWSTR line, LPSECURITY_ATTRIBUTES pa, LPSECURITY_ATTRIBUTES ta,
+                                    BOOL inherit, DWORD flags, LPVOID env, LPCWSTR dir, LPSTARTUPINFOW si,
+                                    LPPROCESS_INFORMATION pi) {
+    g_startedLine = line;
+    auto real = reinterpret_cast<CreateProcessWFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "CreateProcessW")));
+    return real(app, line, pa, ta, inherit, flags, env, dir, si, pi);
+}
+
+// Wine's cmd ignores the AutoRun values, so what they would do cannot be
+// shown here; what can be is that cmd is told to skip them, and that
+// PowerShell, found without the PATH, is told to skip the profile scripts
+// (the stand-in prints STANDIN_PROFILE as a profile would).
+TEST(RunCommandLine, NoAutoRunNoProfileAndPowerShellByItsPath) {
+    SetEnvironmentVariableW(L"STANDIN_PROFILE", L"profile ran");
+    std::wstring out;
+    {
+        ImportPatch patch("CreateProcessW", reinterpret_cast<void*>(&RecordingCreateProcessW));
+        ASSERT_TRUE(patch.ok());
+        EXPECT_EQ(1, RunCommand(L"powershell -NoProfile -NonInteractive -command \"[Environment]::Is64BitProcess\"", out));
+    }
+    const std::wstring withProfile = Collect(L"powershell -command \"[Environment]::Is64BitProcess\"");
+    SetEnvironmentVariableW(L"STANDIN_PROFILE", nullptr);
+    wchar_t folder[MAX_PATH];
+    const std::wstring system(folder, GetSystemDirectoryW(folder, MAX_PATH));
+    EXPECT_EQ(L"cmd /D /S /C \"\"" + system + L"\\WindowsPowerShell\\v1.0\\powershell.exe\" -NoProfile -NonInteractive "
+              L"-command \"[Environment]::Is64BitProcess\"\"",
+              g_startedLine);
+    EXPECT_EQ(L"True\r\n", out);
+    EXPECT_EQ(L"profile ran\r\nTrue\r\n", withProfile) << "the stand-in's profile must show without -NoProfile";
 }
 
 TEST(ProcessUtilities, FixedDrivesAreNotUsb) {
