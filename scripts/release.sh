@@ -98,4 +98,4 @@ How to check it
 3. The signature, if any: osslsigncode verify -in $name.exe (with -CAfile for
    the signer's chain), or the file's properties on Windows.
 TEXT
-echo "release: $out ($signed)" | head -1
+echo "release: $out, ${signed%%$'\n'*}"
