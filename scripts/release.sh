@@ -62,8 +62,8 @@ if [ -n "$cert" ]; then
   rm -f "$out/.unsigned"
   subject="$(openssl x509 -in "$cert" -noout -subject -nameopt utf8 | sed 's/^subject= *//')"
   signed="signed (Authenticode, SHA-256) by: $subject
-signing time: $(date -u -d "@$epoch" '+%Y-%m-%d %H:%M:%S') UTC (the commit's time)${tsa:+
-time stamp from: $tsa}"
+  signing time: $(date -u -d "@$epoch" '+%Y-%m-%d %H:%M:%S') UTC (the commit's time)${tsa:+
+  time stamp from: $tsa}"
 else
   cp "$exe" "$out/$name.exe"
   signed="unsigned: no code-signing certificate was given"
