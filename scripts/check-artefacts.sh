@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Checks the shipped i686 artefacts: PE32 (not PE32+), GUI subsystem, at
-# most 1 MiB (a download), and prints the DLLs each one imports. The tool runs elevated, often from a
+# most 1 MiB (a download), the hardening properties (scripts/pe-check.py),
+# and prints the DLLs each one imports. The tool runs elevated, often from a
 # folder anyone can drop files into: it may import only DLLs that Windows
 # always takes from the system folder (KnownDLLs); everything else is loaded
 # at run time from the system folder.
@@ -42,6 +43,8 @@ max_bytes=1048576
 bytes="$(stat -c %s "$tool")"
 echo "$(basename "$tool"): $bytes bytes (at most $max_bytes)"
 [ "$bytes" -le "$max_bytes" ] || { echo "  FAIL: larger than 1 MiB"; status=1; }
+# Hardening, reproducibility, manifest and version information of the file.
+"$(dirname "$0")/pe-check.py" --arch i686 --max-bytes "$max_bytes" "$tool" || status=1
 
 ia32="${HR_IA32:-$("$(dirname "$0")/ia32-probe.sh")}"
 if [ "$ia32" != yes ]; then

@@ -29,6 +29,8 @@ packages=(
   python3-pil file
   # the art script packs its pictures with these (lossless, deterministic)
   optipng advancecomp
+  # the artefact check reads the PE file; the release script signs it
+  python3-pefile osslsigncode openssl
 )
 
 . "$(cd "$(dirname "$0")" && pwd)/apt-lib.sh"

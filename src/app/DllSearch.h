@@ -5,8 +5,8 @@
 // DLLs are loaded by name from the system folder only (LoadSystemLibrary of
 // the controls).
 
-// Makes the system folder the only default place DLLs are loaded from. Call
-// first thing in the entry point, before anything can load a DLL. Uses
+// Makes the system folder the only default place DLLs are loaded from. The
+// tool calls it before any static constructor (DllSearchFirst.cpp). Uses
 // SetDefaultDllDirectories where kernel32 has it; elsewhere at least the
 // current folder is taken out of the search.
 void RestrictDllSearchToSystem();

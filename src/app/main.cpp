@@ -1,7 +1,6 @@
 #include <windows.h>
 
 #include "app/App.h"
-#include "app/DllSearch.h"
 #include "framework/StartupTrace.h"
 
 CRemedoTessaroModernHubrelayServiceUninstalledApp theApp;
@@ -12,7 +11,6 @@ int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, PWSTR lpCmdLin
         hr::trace::MarkAt(created, "process created");
     }
     hr::trace::Mark("wWinMain");
-    // Before anything else can load a DLL.
-    RestrictDllSearchToSystem();
+    // The DLL search is already restricted (DllSearchFirst.cpp).
     return AfxWinMain(hInstance, hPrevInstance, lpCmdLine, nCmdShow);
 }

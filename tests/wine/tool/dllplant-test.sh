@@ -38,6 +38,11 @@ cp "$HR_TESTENV_BIN/plant_probe.exe" "$dir/"
 rm -f "$dir"/*.loaded
 (cd "$dir" && hr_wine ./plant_probe.exe --restricted $(for n in $planted; do echo "$n.dll"; done) >/dev/null 2>&1) || true
 [ -z "$(markers "$dir")" ] || hr_fail "loaded despite the restriction: $(markers "$dir")"
+# Static constructors (the tool's application object, libssp's guard seeding)
+# run before the entry point: the restriction must already hold there.
+cp "$HR_TESTENV_BIN/plant_probe_early.exe" "$dir/"
+(cd "$dir" && hr_wine ./plant_probe_early.exe dwmapi.dll userenv.dll msctf.dll >/dev/null 2>&1) || true
+[ -z "$(markers "$dir")" ] || hr_fail "loaded from a static constructor before the restriction: $(markers "$dir")"
 
 # The tool among the fakes, from start to close.
 dir=$(hr_new_folder "plant tool")
