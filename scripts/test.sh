@@ -41,36 +41,10 @@ cleanup() {
 trap cleanup EXIT
 
 cd "$build/host"
-failed_log=Testing/Temporary/LastTestsFailed.log
-rm -f "$failed_log"
 status=0
-ctest --output-on-failure --timeout 600 "$@" || status=$?
-
-# The virtual screen and Wine's window state can lag on a loaded machine, so
-# a GUI suite that failed is run once more; a real fault fails twice. Every
-# test that needed the second try is named below, so a flaky case is seen.
-retried=()
-if [ "$status" -ne 0 ] && [ -f "$failed_log" ]; then
-  mapfile -t failed < <(sed 's/^[0-9]*://' "$failed_log")
-  gui="$(ctest -N -L '^gui$' | sed -n 's/^ *Test *#[0-9]*: //p')"
-  others=()
-  for t in "${failed[@]}"; do
-    if grep -qxF "$t" <<<"$gui"; then retried+=("$t"); else others+=("$t"); fi
-  done
-  if [ "${#retried[@]}" -gt 0 ]; then
-    regex="^($(printf '%s\n' "${retried[@]}" | sed 's/[.]/\\./g' | paste -sd'|'))\$"
-    echo
-    echo "test: a second try for the GUI suites that failed: ${retried[*]}"
-    second=0
-    ctest --output-on-failure --timeout 600 -R "$regex" || second=$?
-    if [ "${#others[@]}" -eq 0 ] && [ "$second" -eq 0 ]; then status=0; fi
-  fi
-fi
+"$root/scripts/ctest-retry-gui.sh" --output-on-failure --timeout 600 "$@" || status=$?
 
 echo
 [ "$HR_IA32" = yes ] || echo "test: $HR_IA32_SKIPPED (${HR_IA32#no: })"
-if [ "${#retried[@]}" -gt 0 ]; then
-  echo "test: needed a second try (flaky; each failed once): ${retried[*]}"
-fi
 [ "$status" -eq 0 ] && echo "test: all tests passed" || echo "test: FAILED"
 exit "$status"
