@@ -47,7 +47,10 @@ follow_run() {  # name, seconds
 
 # The picture of a prompt's message band, for telling the texts apart.
 message_of() {  # name, prompt window
+  # One more look before giving up: a listing of the windows can come back
+  # empty while Wine starts the lister on a loaded machine.
   local file; file=$(shot "$1" "$2")
+  [ -n "$file" ] || file=$(shot "$1" "$2")
   [ -n "$file" ] || { echo "FAIL: $1: no picture of window $2; the tool's windows: $(hr_windows | tr '\n' ';')" >&2; return 1; }
   shots crop "$file" "10 30 338 176" "$SHOTS/$1-message.png"
   echo "$SHOTS/$1-message.png"
