@@ -47,8 +47,9 @@ follow_run() {  # name, seconds
 
 # The picture of a prompt's message band, for telling the texts apart.
 message_of() {  # name, prompt window
-  # One more look before giving up: a listing of the windows can come back
-  # empty while Wine starts the lister on a loaded machine.
+  # One more look before giving up: the listing comes from a Wine program
+  # of its own and the picture from the X server, either of which can miss
+  # a moment; a prompt that is really gone fails both looks.
   local file; file=$(shot "$1" "$2")
   [ -n "$file" ] || file=$(shot "$1" "$2")
   [ -n "$file" ] || { echo "FAIL: $1: no picture of window $2; the tool's windows: $(hr_windows | tr '\n' ';')" >&2; return 1; }
