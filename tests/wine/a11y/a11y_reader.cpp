@@ -18,6 +18,10 @@
 
 namespace {
 
+// Spelled out: oleacc's import library also exports a symbol of this name,
+// a DLL datum the linker would take as a code thunk.
+const IID kIAccessible = {0x618736e0, 0x3c3d, 0x11cf, {0x81, 0x0c, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
+
 std::set<DWORD> g_pids;
 int g_listed = 0;
 
@@ -38,9 +42,9 @@ Heard Hear(HWND hwnd) {
     Heard heard;
     heard.flags = IsWindowVisible(hwnd) ? "shown" : "hidden";
     IAccessible* acc = nullptr;
-    if (FAILED(AccessibleObjectFromWindow(hwnd, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
-                                          reinterpret_cast<void**>(&acc))) ||
-        acc == nullptr) {
+    const HRESULT result = AccessibleObjectFromWindow(hwnd, static_cast<DWORD>(OBJID_CLIENT), kIAccessible,
+                                                  reinterpret_cast<void**>(&acc));
+    if (FAILED(result) || acc == nullptr) {
         heard.flags += ",noaccessible";
         return heard;
     }
