@@ -51,6 +51,11 @@ expect_control() {  # id name [flag]
   [ "${c#*$'\t'}" = "$2" ] || hr_fail "control $1 is named '${c#*$'\t'}', not '$2'"
   [[ -z "${3:-}" || ",${c%%$'\t'*}," == *",$3,"* ]] || hr_fail "control $1 is not $3: ${c%%$'\t'*}"
 }
+# The content stands above its parent (the reader lists the front first).
+expect_above() {  # content-size parent-size
+  local order; order=$(awk -F'\t' '$1 == "win" { print $3 }' <<<"$HEARD" | grep -nxE "$1|$2" | head -n 1)
+  [ "${order#*:}" = "$1" ] || hr_fail "the $2 parent stands above its $1 content; heard:"$'\n'"$HEARD"
+}
 # Keys go to the window in front; the pointer rests on the pictures, away
 # from every button, so that the cursor rule refuses keyboard presses.
 key() { xdotool key --delay 150 "$@"; sleep 0.4; }
@@ -73,6 +78,7 @@ rest_pointer
 expect_focus "ctl 1014 开始卸载" "start"
 expect_windows 434x634 "$TITLE" 1
 expect_windows 400x600 "$TITLE" 1
+expect_above 400x600 434x634
 expect_control 1014 "开始卸载" shown
 expect_control 1013 "更多工具" shown
 expect_control 1012 "1.2.24.1010"
@@ -107,6 +113,11 @@ key Return
 hr_wait_page_ready || hr_fail "Enter did not close the About box"
 # Back on the page, the focus is where it was.
 expect_focus "ctl 1013 更多工具" "after the About box"
+# A click on the main window's shadow activates it; the page comes back
+# in front with the focus.
+hr_click_in "$main" 8 300
+expect_focus "ctl 1013 更多工具" "after a click on the shadow"
+expect_above 400x600 434x634
 
 # ---- a run --------------------------------------------------------------------
 hr_click_in "$main" $(hr_page_uninstall)
@@ -139,6 +150,7 @@ hr_wait_feedback 15 >/dev/null || hr_fail "Space on the close button did not ask
 expect_focus "ctl 1004 问题已解决，继续保持！" "feedback"
 expect_windows 434x514 "$TITLE" 1
 expect_windows 400x480 "$QUESTION" 1
+expect_above 400x480 434x514
 expect_control 1003 "问题未解决，我要吐槽！" shown
 expect_control 1002 "其他" shown
 expect_control 1001 "关闭" hidden
