@@ -37,11 +37,11 @@ PromptLayout LayoutPrompt(const Rect& rc, int w, int h, float s) {
 
 PromptButtons PromptButtonsFor(int type) {
     switch (type) {
-    case 1: return PromptButtons{183, 175, false, true};
-    case 2: return PromptButtons{183, 175, true, false};
-    case 4: return PromptButtons{179, 167, true, false};
+    case 1: return PromptButtons{183, 175, false, true, L"是", L"否"};
+    case 2: return PromptButtons{183, 175, true, false, L"是", L"否"};
+    case 4: return PromptButtons{179, 167, true, false, L"确定", L"取消"};
     case 3:
-    default: return PromptButtons{179, 167, false, true};
+    default: return PromptButtons{179, 167, false, true, L"确定", L"取消"};
     }
 }
 

@@ -27,6 +27,9 @@ struct PromptButtons {
     int cancelFirstImage;
     bool cancelShown;
     bool confirmAlone;
+    // What a screen reader calls them: the words drawn in their pictures.
+    const wchar_t* confirmName;
+    const wchar_t* cancelName;
 };
 PromptButtons PromptButtonsFor(int type);
 

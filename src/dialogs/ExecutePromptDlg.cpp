@@ -10,6 +10,10 @@ RECT ToRect(const layout::Rect& r) { return RECT{r.left, r.top, r.right, r.botto
 // Shown when the caller gave no real text.
 const wchar_t kDefaultPrompt[] = L"正在修复，请稍等";
 
+std::wstring ShownText(const std::wstring& prompt) {
+    return prompt.size() >= 2 ? prompt : std::wstring(kDefaultPrompt);
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -32,7 +36,10 @@ void CExecutePromptChildDlg::LayoutControls(BOOL bFirst) {
     const layout::Placement p =
         layout::LayoutExecuteLabel(layout::Rect{rc.left, rc.top, rc.right, rc.bottom}, pic.cx, pic.cy, m_fScale);
 
-    m_stcStatus.SetWindowTextW(m_strPrompt.size() >= 2 ? m_strPrompt : std::wstring(kDefaultPrompt));
+    m_stcStatus.SetWindowTextW(ShownText(m_strPrompt));
+    // The content holds the focus while the prompt is up (it has no tab
+    // stop): a screen reader announces the progress by this text.
+    if (bFirst) SetWindowTextW(ShownText(m_strPrompt));
     m_stcStatus.SetAlignMode(5);  // centred, wrapped, the block centred vertically
     m_stcStatus.SetTextColor(RGB(255, 255, 255));
     if (bFirst) {
@@ -53,6 +60,8 @@ void CExecutePromptChildDlg::OnContentDestroy() { m_stcStatus.ResetDots(); }
 
 CExecutePromptDlg::CExecutePromptDlg(CWnd* pParent)
     : CShadowParentDlg(layout::TraitsOf(layout::PairKind::ExecutePrompt), pParent), m_bDone(false) {}
+
+void CExecutePromptDlg::InitBeforeLayer() { SetWindowTextW(ShownText(m_strPrompt)); }
 
 CShadowContentDlg* CExecutePromptDlg::NewContent() {
     auto* pContent = new CExecutePromptChildDlg;

@@ -36,6 +36,7 @@ public:
     void SetPromptText(const std::wstring& text) { m_strPrompt = text; }
 
 protected:
+    void InitBeforeLayer() override;
     CShadowContentDlg* NewContent() override;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     void OnOK() override;

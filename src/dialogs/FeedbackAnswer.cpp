@@ -2,13 +2,15 @@
 
 namespace feedback {
 
+const wchar_t kQuestion[] = L"本工具是否解决了您的问题？";
+
 bool AnswerForButton(int controlId, Answer* out) {
     Answer a{};
     switch (controlId) {
-    case kSolvedButton: a = Answer{1, true, false}; break;
-    case kNotSolvedButton: a = Answer{2, true, true}; break;
-    case kOtherButton:
-    case kCloseButton: a = Answer{3, false, true}; break;
+    case kSolvedButton: a = Answer{1, true, false, L"问题已解决，继续保持！"}; break;
+    case kNotSolvedButton: a = Answer{2, true, true, L"问题未解决，我要吐槽！"}; break;
+    case kOtherButton: a = Answer{3, false, true, L"其他"}; break;
+    case kCloseButton: a = Answer{3, false, true, L"关闭"}; break;
     default: return false;
     }
     if (out != nullptr) *out = a;

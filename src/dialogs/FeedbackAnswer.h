@@ -16,7 +16,12 @@ struct Answer {
     int kind;                 // answer code handed to CustomerFeedbackEx
     bool needsCursorInside;   // a click produced elsewhere (keyboard) is ignored
     bool asksQuestion;        // FeedbackQuestion follows the report
+    const wchar_t* name;      // the words drawn in its picture, for screen readers
 };
+
+// The question as the background picture words it; the content window
+// carries it, since nothing else on the screen reader's side says it.
+extern const wchar_t kQuestion[];
 
 // The answer of a button; false for an ID that is not one of the four.
 bool AnswerForButton(int controlId, Answer* out);

@@ -40,8 +40,12 @@ void CProblemSolvingFeedbackChildDlg::LayoutControls(BOOL bFirst) {
     const layout::FeedbackLayout l =
         layout::LayoutFeedback(layout::Rect{rc.left, rc.top, rc.right, rc.bottom}, pic.cx, pic.cy, m_fScale);
 
+    if (bFirst) SetWindowTextW(feedback::kQuestion);
     auto place = [&](CImageButton& button, const layout::Placement& p, int firstImage) {
         if (bFirst) {
+            // Named by the words of its picture, while it is still hidden.
+            feedback::Answer answer{};
+            if (feedback::AnswerForButton(button.GetDlgCtrlID(), &answer)) button.SetWindowTextW(answer.name);
             button.SetBkImage(m_pBkImage);
             button.SetBkImageRect(ToRect(p.source));
             button.SetHitMargins(RECT{0, 0, 0, 0});

@@ -43,6 +43,11 @@ void CPromptChildDlg::LayoutControls(BOOL bFirst) {
     };
 
     if (bFirst) {
+        // Screen readers name the pair by its message and the buttons by the
+        // words of their pictures, whatever the template says.
+        SetWindowTextW(m_strMessage);
+        m_btnConfirm.SetWindowTextW(buttons.confirmName);
+        m_btnCancel.SetWindowTextW(buttons.cancelName);
         prepare(m_btnClose, l.close);
         m_btnClose.SetImages(IDB_PROMPT_CLOSE_NORMAL, IDB_PROMPT_CLOSE_HOVER, IDB_PROMPT_CLOSE_PRESSED,
                              IDB_PROMPT_CLOSE_DISABLED);
@@ -137,6 +142,8 @@ void CPromptChildDlg::OnContentDestroy() {
 
 CPromptDlg::CPromptDlg(CWnd* pParent)
     : CShadowParentDlg(layout::TraitsOf(layout::PairKind::Prompt), pParent), m_nPromptType(1) {}
+
+void CPromptDlg::InitBeforeLayer() { SetWindowTextW(m_strMessage); }
 
 CShadowContentDlg* CPromptDlg::NewContent() {
     auto* pContent = new CPromptChildDlg;

@@ -50,6 +50,7 @@ public:
     void SetPromptType(int type) { m_nPromptType = type; }
 
 protected:
+    void InitBeforeLayer() override;
     CShadowContentDlg* NewContent() override;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 

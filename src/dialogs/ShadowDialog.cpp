@@ -17,6 +17,17 @@ bool IsSwallowedKey(const MSG* pMsg) {
            (pMsg->wParam == VK_ESCAPE || pMsg->wParam == VK_RETURN);
 }
 
+// Posted to a parent on its activation: the focus goes on to the content
+// once the activation (and the content's showing with it) is over.
+const UINT WM_FOCUS_CONTENT = WM_APP + 40;
+
+// A control that can take the focus: still a control of that content,
+// shown and enabled.
+bool CanTakeFocus(HWND hContent, HWND hCtl) {
+    return hCtl != nullptr && ::IsWindow(hCtl) && ::IsChild(hContent, hCtl) && ::IsWindowVisible(hCtl) &&
+           ::IsWindowEnabled(hCtl);
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -131,6 +142,14 @@ RECT CShadowParentDlg::ContentRectForWindow() const {
     return ToRect(layout::ContentRectFor(ToLayout(rc), m_traits, m_fScale));
 }
 
+void CShadowParentDlg::PassFocusToContent() {
+    // Only while this pair is still the one in front: by now another window
+    // may have taken the activation, or the pair may be ending.
+    if (::GetActiveWindow() != m_hWnd || m_pContentDlg == nullptr || !m_pContentDlg->IsWindow()) return;
+    if (!m_pContentDlg->IsWindowVisible() || !m_pContentDlg->IsWindowEnabled()) return;
+    m_pContentDlg->TakeFocus();
+}
+
 void CShadowParentDlg::HideForModalEnd() {
     if (m_pContentDlg != nullptr && m_pContentDlg->IsWindow()) m_pContentDlg->ShowWindow(SW_HIDE);
     CDialog::HideForModalEnd();
@@ -159,6 +178,14 @@ LRESULT CShadowParentDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         }
         return result;
     }
+    case WM_ACTIVATE: {
+        const LRESULT result = CDialog::WindowProc(message, wParam, lParam);
+        if (LOWORD(wParam) != WA_INACTIVE && HIWORD(wParam) == 0) PostMessageW(WM_FOCUS_CONTENT, 0, 0);
+        return result;
+    }
+    case WM_FOCUS_CONTENT:
+        PassFocusToContent();
+        return 0;
     case WM_MOVE: {
         const LRESULT result = CDialog::WindowProc(message, wParam, lParam);
         if (m_bMoveContent && m_pContentDlg != nullptr && m_pContentDlg->IsWindow()) {
@@ -192,7 +219,8 @@ CShadowContentDlg::CShadowContentDlg(const layout::PairTraits& traits)
       m_pBkImage(nullptr),
       m_bLayoutDone(FALSE),
       m_bCaptionHit(FALSE),
-      m_traits(traits) {}
+      m_traits(traits),
+      m_hLastFocus(nullptr) {}
 
 CShadowContentDlg::~CShadowContentDlg() {
     // The window normally goes first, with its owner; should the object be
@@ -219,6 +247,13 @@ BOOL CShadowContentDlg::OnInitDialog() {
 
 CShadowParentDlg* CShadowContentDlg::ShadowParent() const {
     return dynamic_cast<CShadowParentDlg*>(CWnd::FromHandlePermanent(::GetParent(m_hWnd)));
+}
+
+void CShadowContentDlg::TakeFocus() {
+    HWND target = m_hLastFocus;
+    if (!CanTakeFocus(m_hWnd, target)) target = ::GetNextDlgTabItem(m_hWnd, nullptr, FALSE);
+    if (!CanTakeFocus(m_hWnd, target)) target = m_hWnd;
+    ::SetFocus(target);
 }
 
 RECT CShadowContentDlg::BackgroundRect() const {
@@ -269,6 +304,23 @@ LRESULT CShadowContentDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam
     case WM_NCHITTEST:
         if (!m_traits.draggable) break;
         return OnNcHitTest(lParam);
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            const HWND focus = ::GetFocus();
+            if (focus != nullptr && ::IsChild(m_hWnd, focus)) m_hLastFocus = focus;
+        }
+        break;
+    case WM_SYSCOMMAND:
+        // Alt+Space (and Alt alone) open the system menu of the window in
+        // front; the pair's menu is the parent's (the main window's has
+        // its About entry).
+        if ((wParam & 0xFFF0) == SC_KEYMENU) {
+            if (CShadowParentDlg* pParent = ShadowParent()) {
+                pParent->SendMessageW(WM_SYSCOMMAND, wParam, lParam);
+                return 0;
+            }
+        }
+        break;
     case WM_MOVE: {
         const LRESULT result = CDialog::WindowProc(message, wParam, lParam);
         if (m_traits.draggable && m_bCaptionHit) {

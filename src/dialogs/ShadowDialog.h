@@ -37,6 +37,15 @@
 // parent's own moves carry the content while m_bMoveContent is set. Both
 // swallow Enter and Esc. The parent deletes its content when it is destroyed.
 //
+// The parent holds no control, so whenever it is activated it hands the
+// keyboard focus on to its content: the control the content had, else its
+// first tab stop, else the content itself. The content then is the active
+// window (and stays above its parent); its keyboard route to the system menu
+// (Alt+Space) leads to the parent's menu, which carries the pair's commands.
+// Screen readers name windows by their texts, so a pair whose words are only
+// in its pictures gives its windows and buttons those words as texts, set
+// before the windows are shown (an owner-drawn button repaints on a text).
+//
 // The main window uses the row PairKind::Main (template 102, PNG 144, fix
 // page 141 with PNG 145, 17·s inset, measured scale, centred on the screen,
 // m_bMoveContent FALSE, band 30·s less 86·s at the right, corner 18·s). It
@@ -97,6 +106,7 @@ protected:
 
 private:
     bool RenderLayer();
+    void PassFocusToContent();
     void DeleteContent();
 
     const layout::PairTraits& m_traits;
@@ -144,7 +154,14 @@ protected:
     CShadowParentDlg* ShadowParent() const;
 
 private:
+    friend class CShadowParentDlg;
+    // The focus back to the control that had it, else the first tab stop,
+    // else the content itself.
+    void TakeFocus();
+
     LRESULT OnNcHitTest(LPARAM lParam);
 
     const layout::PairTraits& m_traits;
+    // The control that had the focus when the content was last deactivated.
+    HWND m_hLastFocus;
 };

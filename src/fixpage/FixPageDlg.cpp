@@ -128,6 +128,9 @@ void CTessaroModernHubrelayServiceUninstalledDlg::LayoutControls(BOOL bFirst) {
         link.SetBkImageRect(ToRect(p.source));
     };
 
+    // The page is the window in front while the tool is idle; its title is
+    // what a screen reader announces for it.
+    if (bFirst) SetWindowTextW(fixpage::kToolTitle);
     if (bFirst) skinButton(m_btnClose, l.close, IDB_FIX_CLOSE_NORMAL);
     m_btnClose.MoveWindow(ToRect(l.close.dest), TRUE);
 
@@ -145,7 +148,12 @@ void CTessaroModernHubrelayServiceUninstalledDlg::LayoutControls(BOOL bFirst) {
     }
     m_stcVersion.MoveWindow(ToRect(l.version.dest), TRUE);
 
-    if (bFirst) skinButton(m_btnUninstall, l.uninstall, IDB_FIX_UNINSTALL_NORMAL);
+    if (bFirst) {
+        skinButton(m_btnUninstall, l.uninstall, IDB_FIX_UNINSTALL_NORMAL);
+        // Named as its picture says, while the page is still hidden: an
+        // owner-drawn button repaints when its text changes.
+        m_btnUninstall.SetWindowTextW(fixpage::kUninstallButtonName);
+    }
     m_btnUninstall.MoveWindow(ToRect(l.uninstall.dest), TRUE);
 
     if (bFirst) skinButton(m_btnMoreTools, l.moreTools, IDB_FIX_MORETOOLS_NORMAL);

@@ -4,6 +4,8 @@ namespace fixpage {
 
 const wchar_t kToolId[] = L"10151";
 const wchar_t kToolVersion[] = L"1.2.24.1010";
+const wchar_t kToolTitle[] = L"Tessaro Veride Hubrelay 服务卸载工具";
+const wchar_t kUninstallButtonName[] = L"开始卸载";
 
 const wchar_t kProgressText[] = L"Tessaro Veride Hubrelay 服务卸载中，请稍等";
 const wchar_t kWorkerNotStartedText[] = L"Tessaro Veride Hubrelay 服务卸载中失败！";

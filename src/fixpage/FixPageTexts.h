@@ -10,6 +10,11 @@ namespace fixpage {
 extern const wchar_t kToolId[];       // "10151"
 extern const wchar_t kToolVersion[];  // "1.2.24.1010"
 
+// What a screen reader announces for the page, which draws its title in its
+// picture, and for the uninstall button, whose caption is not its picture's.
+extern const wchar_t kToolTitle[];           // "Tessaro Veride Hubrelay 服务卸载工具"
+extern const wchar_t kUninstallButtonName[];  // "开始卸载"
+
 // The four start-up gates, in the order they run.
 enum Gate {
     kGateNotifyWindow = 0,  // the engine accepts the page as its receiver
