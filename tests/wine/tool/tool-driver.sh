@@ -255,9 +255,11 @@ hr_click_at() {  # x y
 # Clicks a point given relative to a window's top-left corner. A window
 # that is not listed is said aloud: under `set -e` the script would
 # otherwise end without a word.
+# The lookup is made twice: once in CI a listing lacked a prompt that the
+# next listing, taken at once, showed unchanged with the tool running.
 hr_click_in() {  # hwnd x y
   local g
-  g=$(hr_geometry "$1") || {
+  g=$(hr_geometry "$1") || { sleep 0.3; g=$(hr_geometry "$1"); } || {
     { echo "FAIL: cannot click in window $1: it is not listed; the tool's windows: $(hr_windows | tr '\n' ';')"
       hr_tool_state; } >&2
     return 1
