@@ -102,13 +102,7 @@ for _ in $(seq 1 20); do [ -n "$(hr_journal "$dir")" ] && break; sleep 0.25; don
 # Alt+Space opens the main window's system menu; its last entry is About.
 key alt+space
 key Up Return
-about=
-for _ in $(seq 1 20); do
-  about=$(hr_windows | awk '/关于 RemedoTessaroModernHubrelayServiceUninstalled/ { print $1; exit }')
-  [ -n "$about" ] && break
-  sleep 0.25
-done
-[ -n "$about" ] || hr_fail "Alt+Space, Up, Enter did not open the About box; windows: $(hr_windows | tr '\n' ';')"
+about=$(hr_wait_listed '关于 RemedoTessaroModernHubrelayServiceUninstalled' 5) || hr_fail "Alt+Space, Up, Enter did not open the About box; windows: $(hr_windows | tr '\n' ';')"
 key Return
 hr_wait_page_ready || hr_fail "Enter did not close the About box"
 # Back on the page, the focus is where it was.

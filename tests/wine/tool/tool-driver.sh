@@ -172,6 +172,18 @@ hr_wait_window() {  # width height [seconds]
   return 1
 }
 
+# Prints the handle of a visible window whose listing line matches the
+# extended regular expression (its title, say), waiting for it to appear.
+hr_wait_listed() {  # regex [seconds]
+  local limit=$(( ${2:-10} * 4 )) i=0 hwnd
+  while [ $i -lt $limit ]; do
+    hwnd=$(hr_windows | awk -v re="$1" '$0 ~ re { print $1; exit }')
+    if [ -n "$hwnd" ]; then echo "$hwnd"; return 0; fi
+    sleep 0.25; i=$((i + 1))
+  done
+  return 1
+}
+
 # Whether a window of that size is shown right now.
 hr_window_shown() {  # width height
   hr_windows | awk -v w="$1" -v h="$2" '$4 == w && $5 == h { found = 1 } END { exit !found }'

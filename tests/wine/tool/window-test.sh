@@ -166,13 +166,7 @@ mx=$mx2 my=$my2 px=$px2 py=$py2
 # The About entry of the main window's system menu opens the About box,
 # which its OK button closes.
 hr_post "$main" $HR_WM_SYSCOMMAND $HR_ID_SYSMENU_ABOUT 0
-about=
-for _ in $(seq 1 40); do
-  about=$(hr_windows | awk '$0 ~ /关于 RemedoTessaroModernHubrelayServiceUninstalled/ { print $1; exit }')
-  [ -n "$about" ] && break
-  sleep 0.25
-done
-[ -n "$about" ] || hr_fail "no About box"
+about=$(hr_wait_listed '关于 RemedoTessaroModernHubrelayServiceUninstalled' 10) || hr_fail "no About box"
 hr_screenshot "$screens/about.png" "$about"
 hr_click_control 1
 hr_wait_page_ready || hr_fail "the About box did not close"
