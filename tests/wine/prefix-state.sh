@@ -9,7 +9,16 @@ reg_value() {  # key, name -> data, empty when absent
 reg_set() {  # key, name, type, data
   local id="$1|$2|$3"
   if [ -z "${hr_reg_saved[$id]+x}" ]; then hr_reg_saved[$id]="$(reg_value "$1" "$2")"; fi
-  hr_wine reg add "$1" /v "$2" /t "$3" /d "$4" /f >/dev/null 2>&1
+  # A Wine start can fail while the previous test's wineserver is still
+  # ending (it lingers a few seconds after its last client); under set -e a
+  # silent failure here would end the suite before it drew anything.
+  local out try
+  for try in 1 2 3; do
+    out="$(hr_wine reg add "$1" /v "$2" /t "$3" /d "$4" /f 2>&1)" && return 0
+    sleep 1
+  done
+  echo "prefix-state: reg add $1 /v $2 failed three times: $out" >&2
+  return 1
 }
 reg_restore() {
   local id key name type old
