@@ -1,5 +1,7 @@
 // hrlaunch [--hidden-station] [--stdout <file>] [--timeout <seconds>] -- <command line>
-// Starts the command line (passed on exactly as written after " -- "),
+// Starts the command line: the arguments after "--" joined by blanks, as
+// they are (so one argument may carry a whole quoted command line: Wine's
+// loader re-quotes what a Unix shell passes, and the raw line would keep that),
 // waits for it and prints "exit=<code>", the full 32-bit exit code in
 // decimal, or "exit=timeout" when it had to be ended after the timeout
 // (default 300 s). Exit code 0 when the program ran to its end.
@@ -55,10 +57,9 @@ int wmain(int argc, wchar_t** argv) {
             return Usage();
         }
     }
-    const std::wstring raw = GetCommandLineW();
-    const size_t dashes = raw.find(L" -- ");
-    if (i >= argc || dashes == std::wstring::npos) return Usage();
-    std::wstring commandLine = raw.substr(dashes + 4);
+    if (i + 1 >= argc) return Usage();
+    std::wstring commandLine;
+    for (int k = i + 1; k < argc; ++k) commandLine += (k > i + 1 ? L" " : L"") + std::wstring(argv[k]);
 
     STARTUPINFOW si = {};
     si.cb = sizeof(si);
