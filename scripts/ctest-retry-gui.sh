@@ -8,6 +8,9 @@ set -uo pipefail
 failed_log=Testing/Temporary/LastTestsFailed.log
 rm -f "$failed_log"
 ctest "$@" && exit 0
+# Any later ctest run, the listing below included, overwrites its log.
+first_log=Testing/Temporary/LastTest.first-attempt.log
+cp Testing/Temporary/LastTest.log "$first_log" 2>/dev/null || true
 [ -f "$failed_log" ] || exit 1
 
 # Lines "number:name"; the second run names its tests by number.
@@ -29,6 +32,16 @@ while [ $# -gt 0 ]; do
     --output-on-failure|-V|--verbose) keep+=("$1") ;;
   esac
   shift
+done
+# The first attempt's log is kept beside ctest's, and each retried test's
+# part of it is printed, so that a flaky case can be diagnosed from the
+# run's output alone.
+for t in "${retried[@]}"; do
+  echo "test: first attempt of $t (kept in $PWD/$first_log):"
+  awk -v name="$t" '
+    index($0, "Testing: " name) && length($0) == index($0, "Testing: " name) + length("Testing: " name) - 1 { on = 1 }
+    on { print "  | " $0 }
+    on && index($0, "\"" name "\" end time") { on = 0 }' "$first_log" | tail -n 80
 done
 rm -f "$failed_log"
 ctest "${keep[@]}" --no-tests=error -I "0,0,0$numbers"

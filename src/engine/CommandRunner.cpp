@@ -4,6 +4,7 @@
 #include <tlhelp32.h>
 
 #include <cstring>
+#include <cwchar>
 #include <utility>
 #include <vector>
 
@@ -20,6 +21,11 @@ const DWORD kPauseAfterChunkMs = 500;
 const size_t kCommandLineChars = 2048;
 // How often the runner looks at a pipe that has nothing to read yet.
 const DWORD kPollMs = 20;
+// How long the pipe is still read after the command's own process has
+// ended: whatever it printed is in the pipe by then, and a program it left
+// running (which inherited the write end) must not hold the reader until
+// the deadline.
+const DWORD kGraceAfterEndMs = 2000;
 
 // Turns file-system redirection off for this thread while it lives, so that
 // a 32-bit tool on 64-bit Windows starts the native 64-bit system programs.
@@ -59,16 +65,19 @@ private:
     HANDLE m_h = nullptr;
 };
 
-// Command output is in the system's ANSI code page (console programs write in
-// the console's, which is the same), not in the one of the user's formats the
-// thread's code page follows.
+// Console programs writing to a pipe (sc, PowerShell, cmd) encode their text
+// in the console's output code page, which for the hidden console the
+// command gets is the system's OEM code page: the same as the ANSI one on a
+// zh-CN system (936), not elsewhere (437 and 1252 on an English one). The
+// verdicts rest on exit codes and ASCII error ids, which read the same in
+// either; words matter only where they decode.
 
 // Number of leading bytes of `bytes` that form whole characters of the
-// ANSI code page: a lead byte of a double-byte character at the very
-// end is left for the next chunk.
+// OEM code page: a lead byte of a double-byte character at the very end is
+// left for the next chunk.
 size_t WholeCharacters(const std::string& bytes) {
     CPINFO info;
-    if (!GetCPInfo(CP_ACP, &info) || info.MaxCharSize < 2) return bytes.size();
+    if (!GetCPInfo(CP_OEMCP, &info) || info.MaxCharSize < 2) return bytes.size();
     auto isLead = [&info](unsigned char b) {
         for (int i = 0; i + 1 < MAX_LEADBYTES && info.LeadByte[i]; i += 2)
             if (b >= info.LeadByte[i] && b <= info.LeadByte[i + 1]) return true;
@@ -86,13 +95,13 @@ size_t WholeCharacters(const std::string& bytes) {
     return bytes.size();
 }
 
-void AppendAnsi(const std::string& bytes, std::wstring& output) {
+void AppendConsoleText(const std::string& bytes, std::wstring& output) {
     if (bytes.empty()) return;
     const int len = static_cast<int>(bytes.size());
-    const int wlen = MultiByteToWideChar(CP_ACP, 0, bytes.data(), len, nullptr, 0);
+    const int wlen = MultiByteToWideChar(CP_OEMCP, 0, bytes.data(), len, nullptr, 0);
     if (wlen <= 0) return;
     std::wstring chunk(static_cast<size_t>(wlen), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, bytes.data(), len, &chunk[0], wlen);
+    MultiByteToWideChar(CP_OEMCP, 0, bytes.data(), len, &chunk[0], wlen);
     output += chunk;
 }
 
@@ -109,13 +118,64 @@ bool SystemFolder(std::wstring& folder) {
     return true;
 }
 
-// cmd finds a bare "powershell" only through the PATH, which on some machines
-// lacks its folder; the system's own one is named by its path instead.
+// The system's own programs are named by their paths: cmd finds a bare
+// "powershell" only through the PATH, which on some machines lacks its
+// folder, and a bare "sc" in its current folder only while no
+// NoDefaultCurrentDirectoryInExePath variable turns that search off.
 std::wstring ResolveSystemProgram(const std::wstring& command, const std::wstring& systemFolder) {
-    static const std::wstring kPowerShell = L"powershell ";
-    if (command.compare(0, kPowerShell.size(), kPowerShell) != 0) return command;
-    return L"\"" + systemFolder + L"\\WindowsPowerShell\\v1.0\\powershell.exe\" " +
-           command.substr(kPowerShell.size());
+    static const struct {
+        const wchar_t* word;
+        const wchar_t* path;
+    } kPrograms[] = {
+        {L"powershell ", L"\\WindowsPowerShell\\v1.0\\powershell.exe"},
+        {L"sc ", L"\\sc.exe"},
+    };
+    for (const auto& p : kPrograms) {
+        const size_t n = std::wcslen(p.word);
+        if (command.compare(0, n, p.word) == 0)
+            return L"\"" + systemFolder + p.path + L"\" " + command.substr(n);
+    }
+    return command;
+}
+
+bool SameName(const std::wstring& entry, const wchar_t* name) {
+    const size_t n = std::wcslen(name);
+    return entry.size() > n && entry[n] == L'=' && CompareStringOrdinal(entry.c_str(), static_cast<int>(n), name,
+                                                                        static_cast<int>(n), TRUE) == CSTR_EQUAL;
+}
+
+// The commands run with the tool's rights, and PATH and PSModulePath decide
+// which program or module answers for a name; the user's part of either
+// (WindowsApps, Documents\WindowsPowerShell\Modules) is writable by whoever
+// started the tool. So the commands get the tool's environment with both
+// reduced to the system's folders.
+std::wstring CommandEnvironment(const std::wstring& systemFolder) {
+    wchar_t windows[MAX_PATH];
+    const UINT n = GetSystemWindowsDirectoryW(windows, MAX_PATH);
+    const std::wstring windowsFolder = (n > 0 && n < MAX_PATH) ? std::wstring(windows, n) : systemFolder + L"\\..";
+    const std::wstring powerShellHome = systemFolder + L"\\WindowsPowerShell\\v1.0";
+    const std::wstring path = L"Path=" + systemFolder + L";" + windowsFolder + L";" + systemFolder + L"\\Wbem;" +
+                              powerShellHome + L"\\";
+    const std::wstring modules = L"PSModulePath=" + powerShellHome + L"\\Modules";
+
+    std::wstring block;
+    if (wchar_t* env = GetEnvironmentStringsW()) {
+        for (const wchar_t* p = env; *p; p += std::wcslen(p) + 1) {
+            const std::wstring entry = p;
+            if (SameName(entry, L"Path") || SameName(entry, L"PSModulePath") ||
+                SameName(entry, L"NoDefaultCurrentDirectoryInExePath"))
+                continue;
+            block += entry;
+            block += L'\0';
+        }
+        FreeEnvironmentStringsW(env);
+    }
+    block += path;
+    block += L'\0';
+    block += modules;
+    block += L'\0';
+    block += L'\0';
+    return block;
 }
 
 FILETIME CreationTime(HANDLE process) {
@@ -204,7 +264,8 @@ int RunCommand(std::wstring command, std::wstring& output) {
     return RunCommandWithin(std::move(command), output, kCommandDeadlineMs);
 }
 
-int RunCommandWithin(std::wstring command, std::wstring& output, unsigned long deadlineMs) {
+int RunCommandWithin(std::wstring command, std::wstring& output, unsigned long deadlineMs, long long* exitCode) {
+    if (exitCode) *exitCode = -1;  // until the command has ended
     // The benchmark of a run tells the commands' own time from the tool's.
     struct TraceSpan {
         TraceSpan() { hr::trace::Mark("command begin"); }
@@ -253,15 +314,16 @@ int RunCommandWithin(std::wstring command, std::wstring& output, unsigned long d
     // the assignment fails on Windows 7, and its tree is ended one by one.
     Handle job;
     *job.out() = CreateKillOnCloseJob();
+    std::wstring environment = CommandEnvironment(systemFolder);
     PROCESS_INFORMATION pi;
     std::memset(&pi, 0, sizeof(pi));
-    DWORD flags = CREATE_SUSPENDED | CREATE_BREAKAWAY_FROM_JOB;
-    BOOL started = CreateProcessW(interpreter.c_str(), commandLine, nullptr, nullptr, TRUE, flags, nullptr,
+    DWORD flags = CREATE_SUSPENDED | CREATE_BREAKAWAY_FROM_JOB | CREATE_UNICODE_ENVIRONMENT;
+    BOOL started = CreateProcessW(interpreter.c_str(), commandLine, nullptr, nullptr, TRUE, flags, &environment[0],
                                   systemFolder.c_str(), &si, &pi);
     if (!started && GetLastError() == ERROR_ACCESS_DENIED) {
         std::memcpy(commandLine, line.c_str(), (line.size() + 1) * sizeof(wchar_t));
-        flags = CREATE_SUSPENDED;
-        started = CreateProcessW(interpreter.c_str(), commandLine, nullptr, nullptr, TRUE, flags, nullptr,
+        flags &= ~static_cast<DWORD>(CREATE_BREAKAWAY_FROM_JOB);
+        started = CreateProcessW(interpreter.c_str(), commandLine, nullptr, nullptr, TRUE, flags, &environment[0],
                                  systemFolder.c_str(), &si, &pi);
     }
     if (!started) return 0;
@@ -280,13 +342,21 @@ int RunCommandWithin(std::wstring command, std::wstring& output, unsigned long d
     const size_t kept = output.size();
     const ULONGLONG deadline = GetTickCount64() + deadlineMs;
     bool late = false;
+    ULONGLONG graceEnd = 0;  // set once the command's own process has ended
+    bool leftBehind = false;  // something the command started still holds the pipe
     char buffer[kReadBufferSize];
     std::string pending;
     for (;;) {
         DWORD waiting = 0;
         if (!PeekNamedPipe(readEnd.get(), nullptr, 0, nullptr, &waiting, nullptr)) break;  // writers gone
-        if (GetTickCount64() >= deadline) {
+        const ULONGLONG now = GetTickCount64();
+        if (now >= deadline) {
             late = true;
+            break;
+        }
+        if (graceEnd == 0 && WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0) graceEnd = now + kGraceAfterEndMs;
+        if (graceEnd != 0 && now >= graceEnd) {
+            leftBehind = true;
             break;
         }
         if (waiting == 0) {
@@ -298,26 +368,29 @@ int RunCommandWithin(std::wstring command, std::wstring& output, unsigned long d
         if (!ReadFile(readEnd.get(), buffer, kReadRequest, &got, nullptr)) break;
         pending.append(buffer, std::strlen(buffer));  // a zero byte ends the chunk's text
         const size_t whole = WholeCharacters(pending);
-        AppendAnsi(pending.substr(0, whole), output);
+        AppendConsoleText(pending.substr(0, whole), output);
         pending.erase(0, whole);
         Sleep(kPauseAfterChunkMs);
     }
     if (!late) {
-        AppendAnsi(pending, output);
+        AppendConsoleText(pending, output);
         const ULONGLONG now = GetTickCount64();
         const DWORD left = now < deadline ? static_cast<DWORD>(deadline - now) : 0;
         late = WaitForSingleObject(process.get(), left) == WAIT_TIMEOUT;
     }
     readEnd.reset();
-    if (late) {
+    if (late || leftBehind) {
         if (inJob) TerminateJobObject(job.get(), 1);
         else EndProcessTree(pi.dwProcessId, process.get());
+    }
+    if (late) {
         WaitForSingleObject(process.get(), 5000);
         output.resize(kept);
         return 0;
     }
-    DWORD exitCode = 0;
-    GetExitCodeProcess(process.get(), &exitCode);
-    // Closing the job ends whatever the command left running.
+    // cmd ends with the exit code of the program it ran: for sc the Win32
+    // error, whatever the language of its text.
+    DWORD code = 0;
+    if (exitCode && GetExitCodeProcess(process.get(), &code) && code != STILL_ACTIVE) *exitCode = code;
     return 1;
 }

@@ -13,16 +13,21 @@ constexpr unsigned long kCommandDeadlineMs = 90000;
 
 // Runs "cmd /D /S /C "<command>"" hidden (without cmd's AutoRun commands)
 // and appends its standard output and standard error, converted from the
-// system's ANSI code page, to `output`. A command whose first word is
-// "powershell" runs the system's own PowerShell, named by its full path.
-// Returns 1 when the command was started and read to its end, 0 when nothing
-// was started or when it outlived the deadline (its process tree is then
-// ended and `output` left as it was). The exit code is deliberately not
-// reported: callers judge commands by their text.
+// console's code page, to `output`. A command whose first word is
+// "powershell" or "sc" runs the system's own program, named by its full
+// path; every command gets the tool's environment with PATH and
+// PSModulePath reduced to the system's folders. Returns 1 when the command
+// was started and read to its end, 0 when nothing was started or when it
+// outlived the deadline (its process tree is then ended and `output` left
+// as it was). A program the command left running, holding the pipe, does
+// not hold the reader: it is ended shortly after the command itself.
 int RunCommand(std::wstring command, std::wstring& output);
 
-// RunCommand with a deadline of the caller's: tests use a short one.
-int RunCommandWithin(std::wstring command, std::wstring& output, unsigned long deadlineMs);
+// RunCommand with a deadline of the caller's (tests use a short one), and
+// the exit code of the command (cmd passes on the one of the program it
+// ran) in `exitCode` when given: -1 when none could be had.
+int RunCommandWithin(std::wstring command, std::wstring& output, unsigned long deadlineMs,
+                     long long* exitCode = nullptr);
 
 // 1 when this is a 32-bit process on 64-bit Windows, else 0.
 int IsWow64();

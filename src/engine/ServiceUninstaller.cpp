@@ -46,14 +46,29 @@ int CServiceUninstaller::StartUninstall() {
     return 1;
 }
 
+namespace {
+
+hrengine::CommandRunnerFn RunnerWithin(unsigned long deadlineMs) {
+    return [deadlineMs](std::wstring command, std::wstring& output, long long& exitCode) {
+        return RunCommandWithin(std::move(command), output, deadlineMs, &exitCode);
+    };
+}
+
+void LogRecord(const std::wstring& text) { WriteToolLog(text); }
+
+}  // namespace
+
+hrengine::UninstallReport CServiceUninstaller::UninstallNow() {
+    hrengine::UninstallOptions options;
+    options.settleMs = kQuietSettleMs;
+    options.pause = [](unsigned long ms) { Sleep(ms); };
+    return hrengine::RunUninstallSteps(RunnerWithin(m_nCommandDeadlineMs), &LogRecord, options);
+}
+
 int CServiceUninstaller::UninstallService() {
     const HWND target = m_hNotifyWnd;
-    const unsigned long deadlineMs = m_nCommandDeadlineMs;
     const UninstallResult result = hrengine::RunUninstall(
-        [deadlineMs](std::wstring command, std::wstring& output) {
-            return RunCommandWithin(std::move(command), output, deadlineMs);
-        },
-        [](const std::wstring& text) { WriteToolLog(text); },
+        RunnerWithin(m_nCommandDeadlineMs), &LogRecord,
         [target](unsigned int message, std::uintptr_t wParam) {
             SendMessageW(target, message, static_cast<WPARAM>(wParam), 0);
         });

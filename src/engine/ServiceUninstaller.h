@@ -2,6 +2,7 @@
 // The uninstall engine: removes HubrelayService on a worker thread and tells
 // the receiving window the outcome (see engine/UninstallMessages.h).
 #include "engine/CommandRunner.h"
+#include "engine/UninstallCore.h"
 #include "engine/UninstallMessages.h"
 
 #include <windows.h>
@@ -35,6 +36,12 @@ public:
     // WM_UNINSTALL_RESULT sent synchronously. 1 for RESULT_REMOVED, else 0.
     int UninstallService();
 
+    // The same steps on the calling thread, without messages, for a run
+    // nobody watches: after a successful delete it waits up to
+    // kQuietSettleMs for a service still stopping to go, so that the report
+    // tells a removal done now from one the next restart completes.
+    hrengine::UninstallReport UninstallNow();
+
     // 1 when the service query's text lists HubrelayService.
     int IsServiceListed(std::wstring text);
 
@@ -53,6 +60,13 @@ private:
     // be gone already.
     std::shared_ptr<std::atomic<bool>> m_pWorkerAlive = std::make_shared<std::atomic<bool>>(false);
 };
+
+// How long a run nobody watches waits, after a successful delete, for a
+// service that is still stopping to leave the list. "sc stop" only asks; a
+// service normally ends its stop within a few seconds, and Windows itself
+// gives services 5 s (20 s before Windows 10 1809) at shutdown. 15 s covers
+// that with room, at one look a second, and keeps the quiet run bounded.
+constexpr unsigned long kQuietSettleMs = 15000;
 
 // The major and minor version the system recorded in this process's
 // environment block.

@@ -4,6 +4,7 @@
 #include "framework/StartupTrace.h"
 
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -43,7 +44,10 @@ void ReadProcessOsVersion(unsigned long& major, unsigned long& minor) {
 int CServiceUninstaller::IsSupportedSystem() {
     unsigned long major = 0, minor = 0;
     ReadProcessOsVersion(major, minor);
-    const int supported = hrengine::DecideSupportedSystem(major, minor, &RunCommand);
+    const int supported = hrengine::DecideSupportedSystem(
+        major, minor, [](std::wstring command, std::wstring& output, long long& exitCode) {
+            return RunCommandWithin(std::move(command), output, kCommandDeadlineMs, &exitCode);
+        });
     hr::trace::Mark("system checked");
     return supported;
 }

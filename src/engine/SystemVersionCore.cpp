@@ -49,7 +49,8 @@ int DecideSupportedSystem(unsigned long major, unsigned long minor, const Comman
         break;
     }
     std::wstring text;
-    if (!run(kWmiVersionQuery, text)) return 0;
+    long long exitCode = kNoExitCode;
+    if (!run(kWmiVersionQuery, text, exitCode)) return 0;
     return IsSupportedByWmiText(text);
 }
 

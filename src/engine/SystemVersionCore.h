@@ -15,7 +15,8 @@ enum class VersionSupport {
 };
 
 constexpr wchar_t kWmiVersionQuery[] =
-    L"powershell -NoProfile -NonInteractive -command \"Get-WmiObject -Class Win32_OSRecoveryConfiguration\"";
+    L"powershell -NoProfile -NonInteractive -command "
+    L"\"Microsoft.PowerShell.Management\\Get-WmiObject -Class Win32_OSRecoveryConfiguration\"";
 
 // The version table: 6.1 (Windows 7) and 10.0 (Windows 10 and 11) are
 // supported; 5.0, 5.1, 5.2, 6.0, 6.2 and 6.3 are not; anything else is unknown.

@@ -1,73 +1,172 @@
 #include "engine/UninstallCore.h"
 
+#include <cwctype>
+
 namespace hrengine {
 
+namespace {
+
+std::wstring Lower(std::wstring s) {
+    for (wchar_t& c : s) c = static_cast<wchar_t>(std::towlower(c));
+    return s;
+}
+
+// The value of each list line "Name", padding, ":", value; a line must begin
+// with the property's name, so that "Name" inside a message ("... nicht als
+// Name eines Cmdlet ...", "DisplayName") is no listing.
+std::vector<std::wstring> NameValues(const std::wstring& text) {
+    std::vector<std::wstring> values;
+    for (size_t at = 0; at < text.size();) {
+        size_t end = text.find(L'\n', at);
+        if (end == std::wstring::npos) end = text.size();
+        std::wstring line = text.substr(at, end - at);
+        at = end + 1;
+        if (line.compare(0, 4, L"Name") != 0) continue;
+        size_t i = 4;
+        while (i < line.size() && (line[i] == L' ' || line[i] == L'\t')) ++i;
+        if (i >= line.size() || line[i] != L':') continue;
+        std::wstring value = line.substr(i + 1);
+        const size_t first = value.find_first_not_of(L" \t\r");
+        const size_t last = value.find_last_not_of(L" \t\r");
+        values.push_back(first == std::wstring::npos ? std::wstring() : value.substr(first, last - first + 1));
+    }
+    return values;
+}
+
+std::wstring ExitText(long long exitCode) {
+    return exitCode == kNoExitCode ? std::wstring(L"exit unknown") : L"exit " + std::to_wstring(exitCode);
+}
+
+}  // namespace
+
 int IsServiceListedInText(const std::wstring& text) {
-    // The list layout prints "Name", padding, ":" and the value on one line.
-    const size_t name = text.find(L"Name");
-    if (name == std::wstring::npos) return 0;
-    const size_t colon = text.find(L':', name);
-    if (colon == std::wstring::npos) return 0;
-    std::wstring value = text.substr(colon + 1);
-    const size_t lineEnd = value.find(L"\r\n");
-    if (lineEnd != std::wstring::npos) value.resize(lineEnd);
-    return value.find(kServiceName) != std::wstring::npos ? 1 : 0;
+    // Service names are not case-sensitive on Windows.
+    const std::wstring name = Lower(kServiceName);
+    for (const std::wstring& value : NameValues(text))
+        if (Lower(value).find(name) != std::wstring::npos) return 1;
+    return 0;
 }
 
 QueryVerdict ReadServiceQuery(const std::wstring& text) {
     if (IsServiceListedInText(text)) return QueryVerdict::Listed;
     if (text.find(kNoServiceErrorId) != std::wstring::npos) return QueryVerdict::Absent;
-    const size_t name = text.find(L"Name");
-    if (name != std::wstring::npos && text.find(L':', name) != std::wstring::npos) return QueryVerdict::Absent;
+    for (const std::wstring& value : NameValues(text))
+        if (!value.empty()) return QueryVerdict::Absent;  // another service's listing
     return QueryVerdict::Unknown;
 }
 
-UninstallResult RunUninstallSteps(const CommandRunnerFn& run, const LogFn& log) {
+namespace {
+
+// How the delete ended, from sc's exit code, or from its words when no exit
+// code could be had.
+enum class DeleteVerdict { Deleted, Marked, Gone, Failed, Unsure };
+
+DeleteVerdict ReadDelete(long long exitCode, const std::wstring& text) {
+    switch (exitCode) {
+    case kScSuccess: return DeleteVerdict::Deleted;
+    case kScMarkedForDelete: return DeleteVerdict::Marked;
+    case kScNoSuchService: return DeleteVerdict::Gone;  // went between the query and the delete
+    case kNoExitCode: break;
+    default: return DeleteVerdict::Failed;
+    }
+    if (text.find(kDeleteSuccessWord) != std::wstring::npos) return DeleteVerdict::Deleted;
+    // The error number is not translated: "[SC] DeleteService FAILED 1072:".
+    if (text.find(L" " + std::to_wstring(kScMarkedForDelete) + L":") != std::wstring::npos) return DeleteVerdict::Marked;
+    if (text.find(L" " + std::to_wstring(kScNoSuchService) + L":") != std::wstring::npos) return DeleteVerdict::Gone;
+    return DeleteVerdict::Unsure;
+}
+
+}  // namespace
+
+UninstallReport RunUninstallSteps(const CommandRunnerFn& run, const LogFn& log, const UninstallOptions& options) {
+    UninstallReport report;
+    auto fail = [&](const wchar_t* record) {
+        log(record);
+        report.result = RESULT_FAILED;
+        return report;
+    };
     std::wstring text;
-    if (!run(kQueryCommand, text)) {
-        log(kLogQueryFailed);
-        return RESULT_FAILED;
+    long long exitCode = kNoExitCode;
+    if (!run(kQueryCommand, text, exitCode)) {
+        report.steps.push_back(L"query: powershell did not run to its end");
+        return fail(kLogQueryFailed);
     }
     // Absence needs the query's word for it: a text that says nothing
     // either way is a query that could not run, and the service may well be
     // running.
-    switch (ReadServiceQuery(text)) {
+    const QueryVerdict verdict = ReadServiceQuery(text);
+    report.steps.push_back(L"query: powershell " + ExitText(exitCode) +
+                           (verdict == QueryVerdict::Listed   ? L", listed"
+                            : verdict == QueryVerdict::Absent ? L", not listed"
+                                                              : L", no answer about the service"));
+    switch (verdict) {
     case QueryVerdict::Listed:
         break;
     case QueryVerdict::Absent:
         log(kLogServiceNotFound);
-        return RESULT_NOT_PRESENT;
+        report.result = RESULT_NOT_PRESENT;
+        return report;
     case QueryVerdict::Unknown:
-        log(kLogQueryFailed);
-        return RESULT_FAILED;
+        return fail(kLogQueryFailed);
     }
 
-    // Whatever "sc stop" says (already stopped, still stopping), the delete
-    // follows: only the delete's own text decides.
+    // Whatever "sc stop" answers (already stopped 1062, still stopping,
+    // refused 1051 or 1061), the delete follows: it marks a service that
+    // cannot go at once, and only the delete decides.
     text.clear();
-    if (!run(kStopCommand, text)) {
-        log(kLogStopFailed);
-        return RESULT_FAILED;
+    exitCode = kNoExitCode;
+    if (!run(kStopCommand, text, exitCode)) {
+        report.steps.push_back(L"stop: sc did not run to its end");
+        return fail(kLogStopFailed);
     }
+    report.steps.push_back(L"stop: sc " + ExitText(exitCode));
 
     text.clear();
-    if (!run(kDeleteCommand, text)) {
-        log(kLogDeleteFailed);
-        return RESULT_FAILED;
+    exitCode = kNoExitCode;
+    if (!run(kDeleteCommand, text, exitCode)) {
+        report.steps.push_back(L"delete: sc did not run to its end");
+        return fail(kLogDeleteFailed);
     }
-    if (text.find(kDeleteSuccessWord) != std::wstring::npos) return RESULT_REMOVED;
-    // Already marked for deletion: the removal completes at the restart the
-    // outcome asks for.
-    if (text.find(kMarkedForDeleteError) != std::wstring::npos) return RESULT_REMOVED;
-    // sc in another language: the service manager itself tells.
-    text.clear();
-    if (run(kQueryCommand, text) && text.find(kNoServiceErrorId) != std::wstring::npos) return RESULT_REMOVED;
-    log(kLogUninstallFailed);
-    return RESULT_FAILED;
+    DeleteVerdict deleted = ReadDelete(exitCode, text);
+    report.steps.push_back(L"delete: sc " + ExitText(exitCode));
+    if (deleted == DeleteVerdict::Unsure) {
+        // Neither a number nor a word: the service manager itself tells.
+        text.clear();
+        long long queryExit = kNoExitCode;
+        const bool ran = run(kQueryCommand, text, queryExit) != 0;
+        const bool absent = ran && ReadServiceQuery(text) == QueryVerdict::Absent;
+        report.steps.push_back(L"delete confirmed by query: powershell " + ExitText(queryExit) +
+                               (absent ? L", not listed" : L", no confirmation"));
+        deleted = absent ? DeleteVerdict::Gone : DeleteVerdict::Failed;
+    }
+    if (deleted == DeleteVerdict::Failed) return fail(kLogUninstallFailed);
+
+    report.result = RESULT_REMOVED;
+    if (deleted == DeleteVerdict::Gone || options.settleMs == 0) return report;
+    // Deleted or marked: a service that is still stopping, or that someone
+    // holds open, stays listed until then, and the restart completes it.
+    const unsigned long step = options.settleStepMs ? options.settleStepMs : 1;
+    for (unsigned long waited = 0;; waited += step) {
+        text.clear();
+        exitCode = kNoExitCode;
+        const bool ran = run(kStateCommand, text, exitCode) != 0;
+        if (ran && exitCode == kScNoSuchService) {
+            report.steps.push_back(L"after delete: sc query exit 1060, gone");
+            return report;
+        }
+        if (waited >= options.settleMs) {
+            report.steps.push_back(L"after delete: sc query " + (ran ? ExitText(exitCode) : L"did not run") +
+                                   (ran && exitCode == kScSuccess ? L", still listed after " : L", not seen gone after ") +
+                                   std::to_wstring(waited / 1000) + L" s");
+            report.restartNeeded = true;
+            return report;
+        }
+        if (options.pause) options.pause(step);
+    }
 }
 
 UninstallResult RunUninstall(const CommandRunnerFn& run, const LogFn& log, const NotifyFn& notify) {
-    const UninstallResult result = RunUninstallSteps(run, log);
+    const UninstallResult result = RunUninstallSteps(run, log).result;
     notify(WM_EXECUTE_DONE, 0);
     notify(WM_UNINSTALL_RESULT, static_cast<std::uintptr_t>(result));
     return result;

@@ -6,35 +6,52 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace hrengine {
 
-// Runs one command line, appending what it prints to the output; 1 when it
-// ran, 0 when it could not be started (the shape of RunCommand).
-using CommandRunnerFn = std::function<int(std::wstring command, std::wstring& output)>;
+// The exit code of a command that ran but whose exit code could not be had.
+constexpr long long kNoExitCode = -1;
+
+// Runs one command line, appending what it prints to the output and setting
+// its exit code (kNoExitCode when unknown); 1 when it ran to its end, 0 when
+// it could not be started or outlived its deadline.
+using CommandRunnerFn = std::function<int(std::wstring command, std::wstring& output, long long& exitCode)>;
 // Writes one log record (wide text; the caller encodes it for the file).
 using LogFn = std::function<void(const std::wstring& text)>;
 // Delivers one message with its wParam to the receiving window.
 using NotifyFn = std::function<void(unsigned int message, std::uintptr_t wParam)>;
+// Waits that many milliseconds.
+using PauseFn = std::function<void(unsigned long ms)>;
 
 constexpr wchar_t kServiceName[] = L"HubrelayService";
 // Without the user's profile scripts (their output would precede the list,
-// and a prompt in one would wait for ever on the hidden console). The runner
+// and a prompt in one would wait for ever on the hidden console). The
+// cmdlets are named with their modules: a bare name is resolved through
+// modules along PSModulePath and programs along PATH, which the user can
+// write to, and the answer would run with the tool's rights. The runner
 // names the system's own PowerShell by its full path.
 constexpr wchar_t kQueryCommand[] =
-    L"powershell -NoProfile -NonInteractive -command \"get-service -name HubrelayService | Format-List\"";
+    L"powershell -NoProfile -NonInteractive -command \"Microsoft.PowerShell.Management\\Get-Service "
+    L"-Name HubrelayService | Microsoft.PowerShell.Utility\\Format-List\"";
 constexpr wchar_t kStopCommand[] = L"sc stop HubrelayService";
 constexpr wchar_t kDeleteCommand[] = L"sc delete HubrelayService";
-// "sc delete" prints it only when the service was deleted, and only on a
-// Chinese system: elsewhere a delete without it is confirmed by a new query.
+// Whether the service is still registered, by sc's exit code: 0 listed,
+// 1060 not (a marked service stays listed until it has stopped and every
+// handle to it is closed).
+constexpr wchar_t kStateCommand[] = L"sc query HubrelayService";
+// Only when no exit code could be had: "sc delete" prints it on success, and
+// only on a Chinese system.
 constexpr wchar_t kDeleteSuccessWord[] = L"成功";
 // PowerShell's error id for a service that does not exist; the same in every
 // language, unlike the message around it.
 constexpr wchar_t kNoServiceErrorId[] = L"NoServiceFoundForGivenName";
-// sc's error 1072 (the service is already marked for deletion; Windows
-// completes it at the next restart), by its number, which is not translated:
-// "[SC] DeleteService FAILED 1072:", "... 失败 1072:".
-constexpr wchar_t kMarkedForDeleteError[] = L" 1072:";
+
+// sc's exit code is the Win32 error of the call it made, in every language.
+constexpr long long kScSuccess = 0;
+constexpr long long kScAccessDenied = 5;
+constexpr long long kScNoSuchService = 1060;
+constexpr long long kScMarkedForDelete = 1072;
 
 // Log texts of the failures.
 constexpr wchar_t kLogThreadFailed[] = L"创建服务卸载线程失败";
@@ -44,20 +61,43 @@ constexpr wchar_t kLogStopFailed[] = L"执行停止服务失败";
 constexpr wchar_t kLogDeleteFailed[] = L"执行卸载服务失败";
 constexpr wchar_t kLogUninstallFailed[] = L"卸载服务失败";
 
-// 1 when the query's list output has a "Name" line whose value contains the
-// service name (exact, case-sensitive), else 0.
+// 1 when the query's list output has a line "Name", padding, ":" whose value
+// contains the service name (in any letter case), else 0.
 int IsServiceListedInText(const std::wstring& text);
 
 // What the service query's text says about the service.
 enum class QueryVerdict {
     Listed,   // a "Name" line with the service name
-    Absent,   // PowerShell's error id for a missing service, or a "Name" line without it
-    Unknown,  // neither: the query did not really run (no PowerShell, blocked, crashed)
+    Absent,   // PowerShell's error id for a missing service, or "Name" lines of other services only
+    Unknown,  // neither: the query did not really run (no PowerShell, blocked, crashed, not recognised)
 };
 QueryVerdict ReadServiceQuery(const std::wstring& text);
 
-// Query, stop and delete, judged by their text; logs every failure.
-UninstallResult RunUninstallSteps(const CommandRunnerFn& run, const LogFn& log);
+// How a run goes beyond the desktop's defaults.
+struct UninstallOptions {
+    // After a successful delete, how long to wait for a service that is
+    // still stopping to leave the list before counting the removal as one
+    // the next restart completes; 0 skips the look (the desktop's outcome
+    // asks for a restart either way).
+    unsigned long settleMs = 0;
+    unsigned long settleStepMs = 1000;
+    PauseFn pause;
+};
+
+// What one run did, for the outcome and for a run log.
+struct UninstallReport {
+    UninstallResult result = RESULT_FAILED;
+    // Removed, but still listed when the run ended: the restart completes it.
+    bool restartNeeded = false;
+    // One line per command: its exit code and the evidence that decided,
+    // for example "delete: sc exit 1072".
+    std::vector<std::wstring> steps;
+};
+
+// Query, stop and delete, judged by exit codes and untranslated error ids;
+// logs every failure.
+UninstallReport RunUninstallSteps(const CommandRunnerFn& run, const LogFn& log,
+                                  const UninstallOptions& options = UninstallOptions());
 
 // One whole run: the steps, then WM_EXECUTE_DONE and WM_UNINSTALL_RESULT,
 // exactly once each and in that order, whatever the outcome.

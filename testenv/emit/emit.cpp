@@ -6,6 +6,9 @@
 //   emit split         a double-byte character straddling the 4,095-byte read
 //   emit exit N        a line of error text, then exit code N
 //   emit marker PATH   creates PATH (used as a planted program that must not run)
+//   emit spawn         starts "emit sleep" with its handles, prints, exits 7:
+//                      the sleeper holds the pipe after the command ended
+//   emit sleep         waits ten minutes
 #include <windows.h>
 
 #include <cstdlib>
@@ -46,6 +49,20 @@ int main(int argc, char** argv) {
     } else if (mode == "exit" && argc > 2) {
         Write(STD_ERROR_HANDLE, "failing on purpose\r\n");
         return std::atoi(argv[2]);
+    } else if (mode == "spawn") {
+        char self[MAX_PATH];
+        GetModuleFileNameA(nullptr, self, MAX_PATH);
+        std::string line = std::string("\"") + self + "\" sleep";
+        STARTUPINFOA si = {};
+        si.cb = sizeof(si);
+        PROCESS_INFORMATION pi;
+        if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) return 2;
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+        Write(STD_OUTPUT_HANDLE, "spawned\r\n");
+        return 7;
+    } else if (mode == "sleep") {
+        Sleep(600000);
     } else if (mode == "marker" && argc > 2) {
         HANDLE h = CreateFileA(argv[2], GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
         if (h != INVALID_HANDLE_VALUE) CloseHandle(h);

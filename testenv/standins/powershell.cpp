@@ -5,7 +5,10 @@
 // real PowerShell on a busy machine does. STANDIN_PROFILE is what the user's
 // profile script prints, before the answer, unless -NoProfile is given;
 // "prompt" stands for a profile that asks a question, which waits for ever
-// on a hidden console unless -NonInteractive is given.
+// on a hidden console unless -NonInteractive is given. STANDIN_FAULT=
+// powershell:notrecognised-de answers as a German PowerShell that cannot
+// resolve the cmdlet. "$env:NAME" prints that variable, so a test sees the
+// environment the commands get.
 #include "Console.h"
 
 #include <shellapi.h>
@@ -59,6 +62,9 @@ int GetService(const std::wstring& name, const std::wstring& commandText) {
     }
     SERVICE_STATUS status = {};
     QueryServiceStatus(svc, &status);
+    // As PowerShell lists it: the name the service was registered with,
+    // whatever letter case the command asked in.
+    std::wstring listedName = name;
     std::vector<BYTE> buf(8192);
     DWORD needed = 0;
     std::wstring display = name;
@@ -66,6 +72,9 @@ int GetService(const std::wstring& name, const std::wstring& commandText) {
     if (QueryServiceConfigW(svc, config, static_cast<DWORD>(buf.size()), &needed) &&
         config->lpDisplayName && *config->lpDisplayName)
         display = config->lpDisplayName;
+    wchar_t keyName[256];
+    DWORD keyLength = 256;
+    if (GetServiceKeyNameW(scm, display.c_str(), keyName, &keyLength)) listedName = keyName;
     CloseServiceHandle(svc);
     CloseServiceHandle(scm);
 
@@ -75,7 +84,7 @@ int GetService(const std::wstring& name, const std::wstring& commandText) {
     auto line = [](const wchar_t* key, const std::wstring& value) {
         return Pad(key, 20) + L": " + value + L"\r\n";
     };
-    Out(L"\r\n" + line(L"Name", name) + line(L"DisplayName", display) +
+    Out(L"\r\n" + line(L"Name", listedName) + line(L"DisplayName", display) +
         line(L"Status", StatusName(status.dwCurrentState)) + line(L"DependentServices", L"{}") +
         line(L"ServicesDependedOn", L"{}") +
         line(L"CanPauseAndContinue", canPause ? L"True" : L"False") +
@@ -114,6 +123,23 @@ int RecoveryConfiguration() {
         line(L"WriteDebugInfo", L"True") + line(L"WriteToSystemLog", L"True") +
         line(L"PSComputerName", L"DESKTOP-WINE") + L"\r\n\r\n\r\n");
     return 0;
+}
+
+// The cmdlets named with their module ("Microsoft.PowerShell.Management\
+// Get-Service") are the same cmdlets.
+std::wstring Unqualified(const std::wstring& word) {
+    const size_t slash = word.rfind(L'\\');
+    return slash == std::wstring::npos ? word : word.substr(slash + 1);
+}
+
+int NotRecognisedGerman(const std::wstring& command) {
+    Err(L"Die Benennung \"get-service\" wurde nicht als Name eines Cmdlet, einer Funktion, einer Skriptdatei "
+        L"oder eines ausführbaren Programms erkannt. Überprüfen Sie die Schreibweise des Namens, oder ob der "
+        L"Pfad korrekt ist (sofern enthalten), und wiederholen Sie den Vorgang.\r\n"
+        L"In Zeile:1 Zeichen:1\r\n+ " + command + L"\r\n"
+        L"    + CategoryInfo          : ObjectNotFound: (get-service:String) [], CommandNotFoundException\r\n"
+        L"    + FullyQualifiedErrorId : CommandNotFoundException\r\n \r\n");
+    return 1;
 }
 
 std::vector<std::wstring> Words(const std::wstring& s) {
@@ -168,9 +194,14 @@ int wmain() {
         if (c != L'"') unquoted += c;
     command = unquoted;
 
+    if (Env(L"STANDIN_FAULT") == L"powershell:notrecognised-de") return NotRecognisedGerman(command);
     const std::vector<std::wstring> words = Words(command);
     for (size_t i = 0; i < words.size(); ++i) {
-        const std::wstring w = Lower(words[i]);
+        const std::wstring w = Lower(Unqualified(words[i]));
+        if (w.compare(0, 5, L"$env:") == 0) {
+            Out(Env(words[i].substr(5).c_str()) + L"\r\n");
+            return 0;
+        }
         if (w == L"get-service") {
             for (size_t j = i + 1; j + 1 < words.size(); ++j)
                 if (Lower(words[j]) == L"-name") return GetService(words[j + 1], command);

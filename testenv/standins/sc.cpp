@@ -2,6 +2,14 @@
 // or Korean with STANDIN_SC_LANG=en, de or ko), working on Wine's real
 // service control manager. Like the real one it prints in the ANSI code
 // page, so on the zh-CN test system Korean arrives as question marks.
+// Its exit code is the Win32 error of the call it made, as the real one's.
+// For tests whose words and numbers disagree, each of these takes "<op>:"
+// in front to apply to that operation only:
+//   STANDIN_SC_TEXT=<text>   does the operation, prints <text> instead
+//   STANDIN_SC_EXIT=<code>   does nothing, prints its usual failure (or the
+//                            text above) and ends with <code>
+// STANDIN_SC_STOP_THEN_DELETE=1: a stop waits for the service to stop and
+// deletes it, as another uninstaller running at the same time would.
 #include "Console.h"
 
 #include <shellapi.h>
@@ -65,11 +73,27 @@ std::wstring ErrorText(DWORD code) {
     }
 }
 
+std::wstring g_op;  // the operation asked for, in lower case
+
+// The value of a test switch for this operation: "<op>:<value>" or a value
+// for every operation.
+std::wstring Switch(const wchar_t* name) {
+    const std::wstring value = Env(name);
+    const size_t colon = value.find(L':');
+    if (colon == std::wstring::npos) return value;
+    return Lower(value.substr(0, colon)) == g_op ? value.substr(colon + 1) : std::wstring();
+}
+
+void Say(const std::wstring& text) {
+    const std::wstring forced = Switch(L"STANDIN_SC_TEXT");
+    Out(forced.empty() ? text : forced + L"\r\n");
+}
+
 int Fail(const wchar_t* op, DWORD code) {
     wchar_t head[128];
     swprintf(head, 128, L"[SC] %ls %ls %lu:\r\n\r\n", op, Pick(L"失败", L"FAILED", L"FEHLER", L"실패"),
              static_cast<unsigned long>(code));
-    Out(head + ErrorText(code) + L"\r\n\r\n");
+    Say(head + ErrorText(code) + L"\r\n\r\n");
     return static_cast<int>(code);
 }
 
@@ -109,7 +133,7 @@ void StatusBlock(const std::wstring& name, const SERVICE_STATUS& st, bool withCo
              static_cast<unsigned long>(st.dwServiceSpecificExitCode),
              static_cast<unsigned long>(st.dwServiceSpecificExitCode),
              static_cast<unsigned long>(st.dwCheckPoint), static_cast<unsigned long>(st.dwWaitHint));
-    Out(buf);
+    Say(buf);
 }
 
 // "key= value" pairs after the service name, as sc takes them.
@@ -135,6 +159,16 @@ int wmain() {
     }
     const std::wstring op = Lower(argv[1]);
     const std::wstring name = argv[2];
+    g_op = op;
+    const std::wstring forcedExit = Switch(L"STANDIN_SC_EXIT");
+    if (!forcedExit.empty()) {
+        const DWORD code = wcstoul(forcedExit.c_str(), nullptr, 10);
+        if (code == 0) {
+            Say(Success(L"DeleteService"));
+            return 0;
+        }
+        return Fail(op == L"delete" ? L"DeleteService" : L"ControlService", code);
+    }
 
     SC_HANDLE scm = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
     if (!scm) return Fail(L"OpenSCManager", GetLastError());
@@ -166,6 +200,13 @@ int wmain() {
         if (!ControlService(svc, SERVICE_CONTROL_STOP, &st)) return Fail(L"ControlService", GetLastError());
         StatusBlock(name, st, true);
         Out(L"\r\n");
+        if (Env(L"STANDIN_SC_STOP_THEN_DELETE") == L"1") {
+            for (int i = 0; i < 100 && QueryServiceStatus(svc, &st) && st.dwCurrentState != SERVICE_STOPPED; ++i)
+                Sleep(100);
+            DeleteService(svc);
+        }
+        CloseServiceHandle(svc);
+        CloseServiceHandle(scm);
         return 0;
     }
     if (op == L"start") {
@@ -177,7 +218,7 @@ int wmain() {
     }
     if (op == L"delete") {
         if (!DeleteService(svc)) return Fail(L"DeleteService", GetLastError());
-        Out(Success(L"DeleteService"));
+        Say(Success(L"DeleteService"));
         return 0;
     }
     Out(L"[SC] unsupported command\r\n");

@@ -20,7 +20,7 @@ function(scratch name label script)
     set_property(TEST \${name} PROPERTY LABELS \${label})
   endif()
 endfunction()
-scratch(flaky.gui gui "[ \\\$(wc -l < $work/flaky.gui.runs) -ge 2 ]")
+scratch(flaky.gui gui "echo first-try-said-this-\\\$(wc -l < $work/flaky.gui.runs); [ \\\$(wc -l < $work/flaky.gui.runs) -ge 2 ]")
 scratch(broken.gui gui "exit 1")
 scratch(broken.plain "" "exit 1")
 scratch(fine "" "exit 0")
@@ -37,6 +37,9 @@ try '^(flaky\.gui|fine)$'
 [ "$rc" = 0 ] || fail "a GUI test that fails once failed the run"
 grep -q "flaky.*: flaky\.gui" <<<"$out" || fail "the flaky test is not named: $out"
 [ "$(runs fine)" = 1 ] || fail "a passing test ran $(runs fine) times"
+grep -q "| first-try-said-this-1" <<<"$out" || fail "the first attempt's output is not shown: $out"
+grep -q "first-try-said-this-1" Testing/Temporary/LastTest.first-attempt.log ||
+  fail "the first attempt's log is not kept"
 
 try '^broken\.gui$'
 [ "$rc" != 0 ] || fail "a GUI test that fails twice passed the run"

@@ -51,7 +51,8 @@ TEST(VersionGate, UnknownPairsAskWmiForTheSystemName) {
         runner.Answer(kWmiVersionQuery, 1, c.text);
         EXPECT_EQ(c.expected, DecideSupportedSystem(c.major, c.minor, runner.Fn())) << c.major << "." << c.minor;
         EXPECT_EQ(std::vector<std::wstring>(
-                      {L"powershell -NoProfile -NonInteractive -command \"Get-WmiObject -Class Win32_OSRecoveryConfiguration\""}),
+                      {L"powershell -NoProfile -NonInteractive -command \"Microsoft.PowerShell.Management\\Get-WmiObject "
+                       L"-Class Win32_OSRecoveryConfiguration\""}),
                   runner.calls);
     }
 }

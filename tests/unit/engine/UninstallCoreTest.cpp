@@ -35,9 +35,13 @@ TEST(ServiceListing, NameLineWithTheServiceIsListed) {
     EXPECT_EQ(1, IsServiceListedInText(kPresentListing));
     EXPECT_EQ(1, IsServiceListedInText(L"Name : HubrelayService"));  // last line, no line break
     EXPECT_EQ(1, IsServiceListedInText(L"Name:HubrelayService\r\n"));
-    // The value only has to contain the name.
+    // The value only has to contain the name, in any letter case (service
+    // names are not case-sensitive).
     EXPECT_EQ(1, IsServiceListedInText(L"Name                : HubrelayServiceHelper\r\n"));
-    EXPECT_EQ(1, IsServiceListedInText(L"Name                : OldHubrelayService\r\n"));
+    EXPECT_EQ(1, IsServiceListedInText(L"Name                : hubrelayservice\r\n"));
+    EXPECT_EQ(1, IsServiceListedInText(L"Name                : HUBRELAYSERVICE\n"));
+    // Every listing line counts, not only the first "Name" in the text.
+    EXPECT_EQ(1, IsServiceListedInText(L"DisplayName : Other\r\nName : HubrelayService\r\n"));
 }
 
 TEST(ServiceListing, TextsWithoutAListedServiceAreRefused) {
@@ -45,17 +49,10 @@ TEST(ServiceListing, TextsWithoutAListedServiceAreRefused) {
     EXPECT_EQ(0, IsServiceListedInText(L"HubrelayService\r\n"));           // no "Name"
     EXPECT_EQ(0, IsServiceListedInText(L"Name HubrelayService\r\n"));      // no colon
     EXPECT_EQ(0, IsServiceListedInText(L"Name                : Spooler\r\nDisplayName : HubrelayService\r\n"));
-    EXPECT_EQ(0, IsServiceListedInText(L"name                : HubrelayService\r\n"));  // case
-    EXPECT_EQ(0, IsServiceListedInText(L"Name                : hubrelayservice\r\n"));
-    EXPECT_EQ(0, IsServiceListedInText(L"NAME                : HubrelayService\r\n"));
+    EXPECT_EQ(0, IsServiceListedInText(L"NAME                : HubrelayService\r\n"));  // not the property
+    EXPECT_EQ(0, IsServiceListedInText(L"    Name : HubrelayService\r\n"));  // not at the line's start
+    EXPECT_EQ(0, IsServiceListedInText(L"Name : x\nStatus : HubrelayService\r\n"));
     EXPECT_EQ(0, IsServiceListedInText(kAbsentErrorRecord));
-}
-
-TEST(ServiceListing, OnlyTheFirstNameLineCounts) {
-    // "DisplayName" contains "Name", and it comes first here.
-    EXPECT_EQ(0, IsServiceListedInText(L"DisplayName : Other\r\nName : HubrelayService\r\n"));
-    // A bare line feed does not end the value.
-    EXPECT_EQ(1, IsServiceListedInText(L"Name : x\nStatus : HubrelayService\r\n"));
 }
 
 namespace {
@@ -98,6 +95,12 @@ TEST(UninstallSequence, OnlyAQueryThatSaysSoMakesTheServiceAbsent) {
         {L"", RESULT_FAILED, L"执行查询服务失败"},
         {L"'powershell' 不是内部或外部命令，也不是可运行的程序\r\n或批处理文件。\r\n", RESULT_FAILED, L"执行查询服务失败"},
         {L"此程序被组策略阻止。有关详细信息，请与系统管理员联系。\r\n", RESULT_FAILED, L"执行查询服务失败"},
+        // "Name" inside a message and "Name : value" in an error record are
+        // no listing of another service.
+        {L"Die Benennung \"get-service\" wurde nicht als Name eines Cmdlet erkannt.\r\n"
+         L"    + CategoryInfo          : ObjectNotFound: (get-service:String) [], CommandNotFoundException\r\n",
+         RESULT_FAILED, L"执行查询服务失败"},
+        {L"Name : \r\n", RESULT_FAILED, L"执行查询服务失败"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << static_cast<int>(c.outcome) << " " << c.text);
@@ -114,20 +117,23 @@ TEST(UninstallSequence, PresentServiceIsQueriedStoppedAndDeletedInOrder) {
     UninstallRun run;
     run.runner.Answer(kQueryCommand, 1, kPresentListing);
     run.runner.Answer(kStopCommand, 1, L"[SC] ControlService 失败 1062:\r\n\r\n服务尚未启动。\r\n");
-    run.runner.Answer(kDeleteCommand, 1, kDeleteOk);
+    run.runner.Answer(kDeleteCommand, 1, kDeleteOk, 0);
     EXPECT_EQ(RESULT_REMOVED, run.Go());
     EXPECT_EQ(std::vector<std::wstring>({
-                  L"powershell -NoProfile -NonInteractive -command \"get-service -name HubrelayService | Format-List\"",
+                  L"powershell -NoProfile -NonInteractive -command \"Microsoft.PowerShell.Management\\Get-Service "
+                  L"-Name HubrelayService | Microsoft.PowerShell.Utility\\Format-List\"",
                   L"sc stop HubrelayService", L"sc delete HubrelayService"}),
               run.runner.calls);
     EXPECT_TRUE(run.records.empty());
     run.ExpectMessages(RESULT_REMOVED);
 }
 
-// A delete without "成功" (sc in another language, or an error) is judged by
-// sc's untranslated error 1072 or by a second query.
-TEST(UninstallSequence, DeleteWithoutTheSuccessWordIsConfirmedOrFails) {
+// sc's exit code is its verdict in every language and wins over its words;
+// only without one do the words, then a second query, decide.
+TEST(UninstallSequence, DeleteIsJudgedBySCsExitCode) {
+    const long long kNone = kNoExitCode;
     struct Case {
+        long long exitCode;
         const wchar_t* deleteText;
         int requeryStarted;
         std::wstring requeryText;
@@ -135,24 +141,30 @@ TEST(UninstallSequence, DeleteWithoutTheSuccessWordIsConfirmedOrFails) {
         size_t calls;
     };
     const Case cases[] = {
-        {L"[SC] DeleteService SUCCESS\r\n", 1, kAbsentErrorRecord, RESULT_REMOVED, 4},
-        {L"[SC] DeleteService ERFOLG\r\n", 1, kAbsentErrorRecord, RESULT_REMOVED, 4},
-        {L"[SC] DeleteService ??\r\n", 1, kAbsentErrorRecord, RESULT_REMOVED, 4},
-        {L"[SC] DeleteService FAILED 1072:\r\n\r\nThe specified service has been marked for deletion.\r\n", 1,
+        // A delete that marks a service still stopping: it stays listed.
+        {0, L"[SC] DeleteService SUCCESS\r\n", 1, kPresentListing, RESULT_REMOVED, 3},
+        {0, L"[SC] DeleteService FAILED 5:\r\n\r\nAccess is denied.\r\n", 1, kPresentListing, RESULT_REMOVED, 3},
+        {1072, L"[SC] DeleteService FAILED 5:\r\n", 1, kPresentListing, RESULT_REMOVED, 3},
+        {1060, L"[SC] OpenService 失败 5:\r\n", 1, kPresentListing, RESULT_REMOVED, 3},
+        {5, kDeleteOk.c_str(), 1, kAbsentErrorRecord, RESULT_FAILED, 3},
+        {9009, kDeleteOk.c_str(), 1, kAbsentErrorRecord, RESULT_FAILED, 3},
+        // No exit code: the words, then the service manager.
+        {kNone, kDeleteOk.c_str(), 1, kPresentListing, RESULT_REMOVED, 3},
+        {kNone, L"[SC] DeleteService FAILED 1072:\r\n\r\nThe specified service has been marked for deletion.\r\n", 1,
          kPresentListing, RESULT_REMOVED, 3},
-        {L"[SC] DeleteService 失败 1072:\r\n\r\n指定的服务已标记为删除。\r\n", 1, kPresentListing, RESULT_REMOVED, 3},
-        {L"[SC] DeleteService SUCCESS\r\n", 1, kPresentListing, RESULT_FAILED, 4},
-        {L"[SC] DeleteService SUCCESS\r\n", 1, L"", RESULT_FAILED, 4},
-        {L"[SC] DeleteService SUCCESS\r\n", 0, L"", RESULT_FAILED, 4},
-        {L"[SC] DeleteService FAILED 5:\r\n\r\nAccess is denied.\r\n", 1, kPresentListing, RESULT_FAILED, 4},
-        {L"[SC] DeleteService FAILED 10720:\r\n", 1, kPresentListing, RESULT_FAILED, 4},
+        {kNone, L"[SC] OpenService FAILED 1060:\r\n", 1, kPresentListing, RESULT_REMOVED, 3},
+        {kNone, L"[SC] DeleteService ERFOLG\r\n", 1, kAbsentErrorRecord, RESULT_REMOVED, 4},
+        {kNone, L"[SC] DeleteService SUCCESS\r\n", 1, kPresentListing, RESULT_FAILED, 4},
+        {kNone, L"[SC] DeleteService SUCCESS\r\n", 1, L"", RESULT_FAILED, 4},
+        {kNone, L"[SC] DeleteService SUCCESS\r\n", 0, L"", RESULT_FAILED, 4},
+        {kNone, L"[SC] DeleteService FAILED 10720:\r\n", 1, kPresentListing, RESULT_FAILED, 4},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.deleteText << " / " << c.requeryText);
+        SCOPED_TRACE(testing::Message() << c.exitCode << " " << c.deleteText << " / " << c.requeryText);
         UninstallRun run;
-        run.runner.Answer(kQueryCommand, 1, kPresentListing);
-        run.runner.Answer(kQueryCommand, c.requeryStarted, c.requeryText);
-        run.runner.Answer(kDeleteCommand, 1, c.deleteText);
+        run.runner.Answer(kQueryCommand, 1, kPresentListing, 0);
+        run.runner.Answer(kQueryCommand, c.requeryStarted, c.requeryText, 1);
+        run.runner.Answer(kDeleteCommand, 1, c.deleteText, c.exitCode);
         EXPECT_EQ(c.outcome, run.Go());
         ASSERT_EQ(c.calls, run.runner.calls.size());
         if (c.calls == 4) EXPECT_EQ(kQueryCommand, run.runner.calls[3]);
@@ -160,6 +172,48 @@ TEST(UninstallSequence, DeleteWithoutTheSuccessWordIsConfirmedOrFails) {
                                               : std::vector<std::wstring>({L"卸载服务失败"}),
                   run.records);
         run.ExpectMessages(c.outcome);
+    }
+}
+
+// A run nobody watches tells a removal done now from one the next restart
+// completes, by sc's exit code for the state after the delete, waiting a
+// bounded time for a stop in progress.
+TEST(UninstallSequence, AfterTheDeleteTheStateDecidesWhetherARestartCompletesIt) {
+    struct Case {
+        long long deleteExit;
+        std::vector<long long> states;  // sc query's exit codes, in turn
+        bool restartNeeded;
+        size_t stateLooks;
+        const wchar_t* lastStep;
+    };
+    const Case cases[] = {
+        {0, {1060}, false, 1, L"after delete: sc query exit 1060, gone"},
+        {0, {0, 0, 1060}, false, 3, L"after delete: sc query exit 1060, gone"},
+        {1072, {0}, true, 4, L"after delete: sc query exit 0, still listed after 3 s"},
+        {0, {kNoExitCode}, true, 4, L"after delete: sc query exit unknown, not seen gone after 3 s"},
+        {1060, {0}, false, 0, L"delete: sc exit 1060"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.deleteExit << " " << c.lastStep);
+        ScriptedRunner runner;
+        runner.Answer(kQueryCommand, 1, kPresentListing, 0);
+        runner.Answer(kDeleteCommand, 1, L"", c.deleteExit);
+        for (long long state : c.states) runner.Answer(kStateCommand, 1, L"", state);
+        std::vector<unsigned long> pauses;
+        UninstallOptions options;
+        options.settleMs = 3000;
+        options.pause = [&pauses](unsigned long ms) { pauses.push_back(ms); };
+        std::vector<std::wstring> records;
+        const UninstallReport report =
+            RunUninstallSteps(runner.Fn(), [&records](const std::wstring& t) { records.push_back(t); }, options);
+        EXPECT_EQ(RESULT_REMOVED, report.result);
+        EXPECT_EQ(c.restartNeeded, report.restartNeeded);
+        EXPECT_TRUE(records.empty());
+        EXPECT_EQ(3u + c.stateLooks, runner.calls.size());
+        EXPECT_EQ(c.stateLooks ? c.stateLooks - 1 : 0u, pauses.size());
+        ASSERT_FALSE(report.steps.empty());
+        EXPECT_EQ(c.lastStep, report.steps.back());
+        EXPECT_EQ(L"delete: sc exit " + std::to_wstring(c.deleteExit), report.steps[2]);
     }
 }
 
@@ -198,7 +252,7 @@ TEST(UninstallSequence, EachCommandIsJudgedByItsOwnText) {
     UninstallRun run;
     run.runner.Answer(kQueryCommand, 1, kPresentListing + L"成功");
     run.runner.Answer(kStopCommand, 1, L"[SC] ControlService 成功\r\n");
-    run.runner.Answer(kDeleteCommand, 1, L"[SC] OpenService 失败 1060:\r\n");
+    run.runner.Answer(kDeleteCommand, 1, L"[SC] DeleteService 失败 5:\r\n", 5);
     EXPECT_EQ(RESULT_FAILED, run.Go());
     EXPECT_EQ(std::vector<std::wstring>({L"卸载服务失败"}), run.records);
 }

@@ -36,7 +36,10 @@ std::string Env(const char* name) {
 
 int DecideWithCaption(unsigned long major, unsigned long minor, const wchar_t* caption) {
     SetEnvironmentVariableW(L"STANDIN_OS_CAPTION", caption);
-    const int result = hrengine::DecideSupportedSystem(major, minor, &RunCommand);
+    const int result = hrengine::DecideSupportedSystem(
+        major, minor, [](std::wstring command, std::wstring& output, long long& exitCode) {
+            return RunCommandWithin(std::move(command), output, kCommandDeadlineMs, &exitCode);
+        });
     SetEnvironmentVariableW(L"STANDIN_OS_CAPTION", nullptr);
     return result;
 }

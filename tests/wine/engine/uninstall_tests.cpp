@@ -109,11 +109,12 @@ public:
         return !Exists();
     }
 
-    // A running HubrelayService, as on an affected machine.
-    bool CreateRunning() {
+    // A running HubrelayService, as on an affected machine (registered under
+    // `name`: Windows finds it in any letter case).
+    bool CreateRunning(const wchar_t* name = L"HubrelayService") {
         if (Exists() && !RemoveQuietly()) return false;
         const std::wstring binary = L"\"" + wtest::TestEnvBin() + L"\\hubrelay-service.exe\"";
-        SC_HANDLE s = CreateServiceW(m_scm, L"HubrelayService", L"Tessaro Veride Hubrelay", SERVICE_ALL_ACCESS,
+        SC_HANDLE s = CreateServiceW(m_scm, name, L"Tessaro Veride Hubrelay", SERVICE_ALL_ACCESS,
                                      SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL,
                                      binary.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr);
         if (!s) return false;
@@ -121,6 +122,10 @@ public:
         CloseServiceHandle(s);
         return started != FALSE;
     }
+
+    // A handle such as the services console keeps: a deleted service stays
+    // listed until it is closed.
+    SC_HANDLE Hold() { return OpenServiceW(m_scm, L"HubrelayService", SERVICE_ALL_ACCESS); }
 
     bool RemoveQuietly() {
         SC_HANDLE s = OpenServiceW(m_scm, L"HubrelayService", SERVICE_ALL_ACCESS);
@@ -217,6 +222,15 @@ TEST(UninstallEngine, RunningServiceIsRemovedAndASecondRunFindsNothing) {
     const std::wstring logged = LogSince(logBefore);
     EXPECT_NE(std::wstring::npos, logged.find(L"]   系统中未找到指定的服务\r\n"));
     EXPECT_EQ(std::wstring::npos, logged.find(L"失败"));
+
+    // Nobody watching: a service that ends its stop goes at once, no restart.
+    ASSERT_TRUE(services.CreateRunning());
+    const hrengine::UninstallReport report = engine.UninstallNow();
+    EXPECT_EQ(RESULT_REMOVED, report.result);
+    EXPECT_FALSE(report.restartNeeded);
+    ASSERT_FALSE(report.steps.empty());
+    EXPECT_EQ(L"after delete: sc query exit 1060, gone", report.steps.back());
+    EXPECT_FALSE(services.Exists());
 }
 
 namespace {
@@ -280,6 +294,8 @@ TEST(UninstallEngine, OutcomesFollowWhatTheSystemDid) {
         UninstallResult outcome;
         const wchar_t* record;  // the one log record; none for a removal
         DWORD deadlineMs;       // each command's
+        bool held = false;      // a handle keeps the service listed after its delete
+        const wchar_t* registeredAs = L"HubrelayService";
     };
     const DWORD kLong = 60000, kShort = 4000;
     // "[SC] DeleteService " is 19 bytes: 4,075 of filler put the lead byte of
@@ -298,12 +314,23 @@ TEST(UninstallEngine, OutcomesFollowWhatTheSystemDid) {
         {"a profile that asks a question", {{L"STANDIN_PROFILE", L"prompt"}}, RESULT_REMOVED, nullptr, kLong},
         {"PowerShell never ends", {{L"STANDIN_FAULT", L"powershell:hang"}}, RESULT_FAILED, L"执行查询服务失败", kShort},
         {"sc never ends", {{L"STANDIN_FAULT", L"sc:hang"}}, RESULT_FAILED, L"执行停止服务失败", kShort},
+        // sc's exit code is its verdict, whatever its words.
+        {"English sc: SUCCESS, and the service stays listed", {{L"STANDIN_SC_LANG", L"en"}}, RESULT_REMOVED, nullptr, kLong, true},
+        {"sc exit 0 under a text of failure", {{L"STANDIN_SC_TEXT", L"delete:[SC] DeleteService FAILED 5:"}}, RESULT_REMOVED, nullptr, kLong, true},
+        {"sc exit 1060: gone between the query and the delete",
+         {{L"STANDIN_SC_STOP_THEN_DELETE", L"1"}, {L"STANDIN_SC_TEXT", L"delete:[SC] DeleteService FAILED 5:"}}, RESULT_REMOVED, nullptr, kLong},
+        {"sc exit 5 under the success word", {{L"STANDIN_SC_EXIT", L"5"}, {L"STANDIN_SC_TEXT", L"delete:[SC] DeleteService 成功"}},
+         RESULT_FAILED, L"卸载服务失败", kLong},
+        {"German PowerShell that does not recognise the cmdlet", {{L"STANDIN_FAULT", L"powershell:notrecognised-de"}},
+         RESULT_FAILED, L"执行查询服务失败", kLong},
+        {"the service registered as hubrelayservice", {}, RESULT_REMOVED, nullptr, kLong, false, L"hubrelayservice"},
     };
     ServiceManager services;
     Receiver receiver;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        ASSERT_TRUE(services.CreateRunning());
+        ASSERT_TRUE(services.CreateRunning(c.registeredAs));
+        const SC_HANDLE held = c.held ? services.Hold() : nullptr;
         CServiceUninstaller engine(c.deadlineMs);
         ASSERT_EQ(1, engine.SetNotifyWindow(receiver.Handle()));
         const ULONGLONG logBefore = LogSize();
@@ -316,6 +343,10 @@ TEST(UninstallEngine, OutcomesFollowWhatTheSystemDid) {
         }
         EXPECT_EQ(c.outcome, result);
         ExpectOutcomeMessages(c.outcome);
+        if (held) {
+            EXPECT_TRUE(services.Exists()) << "the held service went at once: the case proves nothing";
+            CloseServiceHandle(held);
+        }
         if (c.outcome == RESULT_REMOVED) {
             EXPECT_TRUE(services.GoneWithin(10000));
         } else {
@@ -345,13 +376,25 @@ TEST(UninstallEngine, ServiceMarkedForDeletionCountsAsRemoved) {
     CServiceUninstaller engine;
     ASSERT_EQ(1, engine.SetNotifyWindow(receiver.Handle()));
     const ULONGLONG logBefore = LogSize();
-    for (const wchar_t* lang : {L"zh", L"en"}) {
-        SCOPED_TRACE(testing::Message() << lang);
-        SetEnvironmentVariableW(L"STANDIN_SC_LANG", lang);
+    // In Chinese, in English, and under a text that says the opposite.
+    const struct {
+        const wchar_t* lang;
+        const wchar_t* text;
+    } scs[] = {{L"zh", L""}, {L"en", L""}, {L"en", L"delete:[SC] DeleteService FAILED 5:"}};
+    for (const auto& sc : scs) {
+        SCOPED_TRACE(testing::Message() << sc.lang << " " << sc.text);
+        ScopedEnvironment environment;
+        environment.Set(L"STANDIN_SC_LANG", sc.lang);
+        environment.Set(L"STANDIN_SC_TEXT", sc.text);
         EXPECT_EQ(RESULT_REMOVED, RunOnce(engine, receiver));
-        SetEnvironmentVariableW(L"STANDIN_SC_LANG", nullptr);
         ExpectOutcomeMessages(RESULT_REMOVED);
     }
+    // Nobody watching: the report says the restart completes it.
+    const hrengine::UninstallReport report = engine.UninstallNow();
+    EXPECT_EQ(RESULT_REMOVED, report.result);
+    EXPECT_TRUE(report.restartNeeded);
+    ASSERT_EQ(4u, report.steps.size());
+    EXPECT_EQ(L"delete: sc exit 1072", report.steps[2]);
     EXPECT_EQ(L"", LogSince(logBefore));
     CloseServiceHandle(held);
     CloseServiceHandle(scm);

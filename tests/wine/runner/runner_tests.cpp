@@ -35,14 +35,19 @@ TEST(RunCommandOutput, NewTextIsAppendedToExistingText) {
     EXPECT_EQ(L"kept|指定的服务未安装。\r\n", out);
 }
 
-TEST(RunCommandOutput, FailingCommandStillCountsAsRunAndItsErrorIsCollected) {
-    int r = 0;
-    const std::wstring out = Collect(Emit(L"exit 3"), &r);
-    EXPECT_EQ(1, r);
-    EXPECT_EQ(L"failing on purpose\r\n", out);
-
-    const std::wstring sc = Collect(L"sc delete NoSuchServiceAtAll", &r);
-    EXPECT_EQ(1, r);
+// cmd passes on the exit code of the program it ran, all 32 bits of it.
+TEST(RunCommandOutput, FailingCommandCountsAsRunWithItsExitCodeAndErrorText) {
+    for (const long long code : {3LL, 3010LL, 70000LL}) {
+        std::wstring out;
+        long long exitCode = -2;
+        EXPECT_EQ(1, RunCommandWithin(Emit(L"exit " + std::to_wstring(code)), out, kCommandDeadlineMs, &exitCode));
+        EXPECT_EQ(code, exitCode);
+        EXPECT_EQ(L"failing on purpose\r\n", out);
+    }
+    std::wstring sc;
+    long long exitCode = -2;
+    EXPECT_EQ(1, RunCommandWithin(L"sc delete NoSuchServiceAtAll", sc, kCommandDeadlineMs, &exitCode));
+    EXPECT_EQ(1060, exitCode);
     EXPECT_NE(std::wstring::npos, sc.find(L"[SC] OpenService 失败 1060:")) << sc;
     EXPECT_NE(std::wstring::npos, sc.find(L"指定的服务未安装。")) << sc;
 }
@@ -307,6 +312,64 @@ TEST(RunCommandDeadline, EndsTheWholeTreeAndCountsAsNotRun) {
     EXPECT_LE(kCommandDeadlineMs, 120000u);
 }
 
+int RunningSleepers() {
+    int count = 0;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32W entry;
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
+        count += lstrcmpiW(entry.szExeFile, L"emit.exe") == 0 ? 1 : 0;
+    CloseHandle(snapshot);
+    return count;
+}
+
+// Ends what a failed case left, which would otherwise hold this test's own
+// output open.
+void EndSleepers() {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32W entry;
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+        if (lstrcmpiW(entry.szExeFile, L"emit.exe") != 0) continue;
+        if (HANDLE h = OpenProcess(PROCESS_TERMINATE, FALSE, entry.th32ProcessID)) {
+            TerminateProcess(h, 1);
+            CloseHandle(h);
+        }
+    }
+    CloseHandle(snapshot);
+}
+
+// A command that ended but left a program holding the pipe (a service it
+// started, a helper it spawned) is complete: its text and exit code count,
+// within seconds rather than at the deadline, and the program is ended.
+TEST(RunCommandEnd, AProgramLeftHoldingThePipeDoesNotHoldTheReader) {
+    for (const bool jobRefused : {false, true}) {
+        SCOPED_TRACE(jobRefused ? "job assignment refused" : "in the job");
+        std::unique_ptr<ImportPatch> patch;
+        if (jobRefused) {
+            patch.reset(new ImportPatch("AssignProcessToJobObject",
+                                        reinterpret_cast<void*>(&FailingAssignProcessToJobObject)));
+            ASSERT_TRUE(patch->ok());
+        }
+        std::wstring out;
+        long long exitCode = -2;
+        const ULONGLONG start = GetTickCount64();
+        const int r = RunCommandWithin(Emit(L"spawn"), out, 30000, &exitCode);
+        const ULONGLONG elapsed = GetTickCount64() - start;
+        EXPECT_EQ(1, r);
+        EXPECT_EQ(L"spawned\r\n", out);
+        EXPECT_EQ(7, exitCode);
+        EXPECT_LT(elapsed, 10000u);
+        Sleep(500);
+        // Without the job, a program whose parent has ended cannot be told
+        // from any other: only the job ends it.
+        if (!jobRefused) {
+            EXPECT_EQ(0, RunningSleepers()) << "the program left behind outlived the command";
+        }
+        EndSleepers();
+    }
+}
+
 typedef BOOL(WINAPI* CreateProcessWFn)(LPCWSTR, LPWSTR, LPSECURITY_ATTRIBUTES, LPSECURITY_ATTRIBUTES, BOOL, DWORD,
                                        LPVOID, LPCWSTR, LPSTARTUPINFOW, LPPROCESS_INFORMATION);
 std::wstring g_startedLine;
@@ -340,6 +403,43 @@ TEST(RunCommandLine, NoAutoRunNoProfileAndPowerShellByItsPath) {
               g_startedLine);
     EXPECT_EQ(L"True\r\n", out);
     EXPECT_EQ(L"profile ran\r\nTrue\r\n", withProfile) << "the stand-in's profile must show without -NoProfile";
+    {
+        ImportPatch patch("CreateProcessW", reinterpret_cast<void*>(&RecordingCreateProcessW));
+        ASSERT_TRUE(patch.ok());
+        Collect(L"sc query NoSuchServiceAtAll");
+    }
+    EXPECT_EQ(L"cmd /D /S /C \"\"" + system + L"\\sc.exe\" query NoSuchServiceAtAll\"", g_startedLine);
+}
+
+// The commands run elevated: whatever the user's environment adds to PATH or
+// PSModulePath (folders the user can write to) must not reach them, nor a
+// switch that stops cmd from finding the system's sc in its own folder.
+TEST(RunCommandLine, CommandsSeeOnlyTheSystemsFolders) {
+    wchar_t buf[8192];
+    const DWORD n = GetEnvironmentVariableW(L"PATH", buf, 8192);
+    const std::wstring oldPath(buf, n < 8192 ? n : 0);
+    const std::wstring user = L"C:\\users\\Public\\AppData\\Local\\Microsoft\\WindowsApps";
+    SetEnvironmentVariableW(L"PATH", (user + L";" + oldPath).c_str());
+    SetEnvironmentVariableW(L"PSModulePath", L"C:\\users\\Public\\Documents\\WindowsPowerShell\\Modules");
+    SetEnvironmentVariableW(L"NoDefaultCurrentDirectoryInExePath", L"1");
+    const std::wstring path = Collect(L"powershell -NoProfile -command \"$env:PATH\"");
+    const std::wstring modules = Collect(L"powershell -NoProfile -command \"$env:PSModulePath\"");
+    const std::wstring noCwd = Collect(L"powershell -NoProfile -command \"$env:NoDefaultCurrentDirectoryInExePath\"");
+    long long scExit = -2;
+    std::wstring sc;
+    RunCommandWithin(L"sc query NoSuchServiceAtAll", sc, kCommandDeadlineMs, &scExit);
+    SetEnvironmentVariableW(L"PATH", oldPath.c_str());
+    SetEnvironmentVariableW(L"PSModulePath", nullptr);
+    SetEnvironmentVariableW(L"NoDefaultCurrentDirectoryInExePath", nullptr);
+
+    wchar_t folder[MAX_PATH];
+    const std::wstring system(folder, GetSystemDirectoryW(folder, MAX_PATH));
+    wchar_t windowsBuf[MAX_PATH];
+    const std::wstring windows(windowsBuf, GetSystemWindowsDirectoryW(windowsBuf, MAX_PATH));
+    EXPECT_EQ(system + L";" + windows + L";" + system + L"\\Wbem;" + system + L"\\WindowsPowerShell\\v1.0\\\r\n", path);
+    EXPECT_EQ(system + L"\\WindowsPowerShell\\v1.0\\Modules\r\n", modules);
+    EXPECT_EQ(L"\r\n", noCwd);
+    EXPECT_EQ(1060, scExit) << sc;
 }
 
 TEST(ProcessUtilities, FixedDrivesAreNotUsb) {
@@ -360,7 +460,8 @@ TEST(StandIns, ServiceLifecycleAsTheToolSeesIt) {
         Collect(L"sc create HubrelayService binPath= \"" + service + L"\" DisplayName= \"Tessaro Veride Hubrelay\"");
     ASSERT_NE(std::wstring::npos, created.find(L"[SC] CreateService 成功")) << created;
 
-    const std::wstring query = L"powershell -command \"get-service -name HubrelayService | Format-List\"";
+    const std::wstring query = L"powershell -command \"Microsoft.PowerShell.Management\\Get-Service -Name "
+                               L"HubrelayService | Microsoft.PowerShell.Utility\\Format-List\"";
     const std::wstring listed = Collect(query);
     EXPECT_EQ(0u, listed.find(L"\r\nName                : HubrelayService\r\n")) << listed;
     EXPECT_NE(std::wstring::npos, listed.find(L"DisplayName         : Tessaro Veride Hubrelay\r\n"));
