@@ -9,6 +9,10 @@
 #   progress prompt, outcome prompt, feedback question, exit) and saves a
 #   screenshot of every step in build/demo-screenshots.
 #
+#   Either way it ends with a quiet run, as a deployment engine starts the
+#   tool on many machines: the service registered again, "/quiet /log
+#   <file>", no window, and the run's RESULT= line and exit code printed.
+#
 # It runs the shipped tool, the 32-bit build in build/win32 that users
 # download, in a 64-bit prefix: a WOW64 process, as on 64-bit Windows (on a
 # host whose kernel runs no 32-bit code, its x86_64 twin, and it says so).
@@ -72,29 +76,35 @@ sc_() { hr_sc "$@"; }
 service_dir="$prefix/drive_c/Program Files/Tessaro/Hubrelay"
 mkdir -p "$service_dir"
 cp -f "$build/win64/testenv/bin/hubrelay-service.exe" "$service_dir/HubrelayService.exe"
-sc_ stop HubrelayService >/dev/null
-sc_ delete HubrelayService >/dev/null
-sc_ create HubrelayService binPath= '"C:\Program Files\Tessaro\Hubrelay\HubrelayService.exe"' \
-    DisplayName= "Tessaro Veride Hubrelay" | grep -q 成功 ||
-  { echo "run: cannot register HubrelayService" >&2; exit 1; }
-sc_ start HubrelayService >/dev/null
-state=""
-for _ in $(seq 50); do
-  state=$(sc_ query HubrelayService | awk '/STATE/ {print $4}')
-  [ "$state" = RUNNING ] && break
-  sleep 0.1
-done
-echo "run: HubrelayService registered in the demo prefix, state ${state:-unknown}"
+register_service() {
+  sc_ stop HubrelayService >/dev/null
+  sc_ delete HubrelayService >/dev/null
+  sc_ create HubrelayService binPath= '"C:\Program Files\Tessaro\Hubrelay\HubrelayService.exe"' \
+      DisplayName= "Tessaro Veride Hubrelay" | grep -q 成功 ||
+    { echo "run: cannot register HubrelayService" >&2; exit 1; }
+  sc_ start HubrelayService >/dev/null
+  local state=""
+  for _ in $(seq 50); do
+    state=$(sc_ query HubrelayService | awk '/STATE/ {print $4}')
+    [ "$state" = RUNNING ] && break
+    sleep 0.1
+  done
+  echo "run: HubrelayService registered in the demo prefix, state ${state:-unknown}"
+}
+register_service
 
 # A fresh folder every time: the tool removes its own files when it closes.
 demo_win='C:\users\Public\Downloads\Hubrelay 工具'
 demo="$prefix/drive_c/users/Public/Downloads/Hubrelay 工具"
-rm -rf "$demo"
-mkdir -p "$demo"
-cp "$tool" "$demo/$exe_name"
-cp "$bin/TessaroFeedbackInformation.dll" "$demo/"
-printf '[Feedback]\r\nInitResult=1\r\nNewVersionResult=0\r\nInfo3=https://tools.example.com/more\r\n' \
-  > "$demo/TessaroFeedbackInformation.ini"
+fresh_folder() {
+  rm -rf "$demo"
+  mkdir -p "$demo"
+  cp "$tool" "$demo/$exe_name"
+  cp "$bin/TessaroFeedbackInformation.dll" "$demo/"
+  printf '[Feedback]\r\nInitResult=1\r\nNewVersionResult=0\r\nInfo3=https://tools.example.com/more\r\n' \
+    > "$demo/TessaroFeedbackInformation.ini"
+}
+fresh_folder
 rm -f "$prefix/drive_c/ProgramData/ToolLog/Tessaro Veride Hubrelay 服务卸载工具.txt"
 echo "run: $demo_win\\$exe_name ($what)"
 
@@ -117,11 +127,37 @@ summary() {  # the tool's exit code
   echo "run: left in the demo folder: $(cd "$demo" && ls | tr '\n' ' ')"
 }
 
+# The other way to use the tool: what Intune, Configuration Manager or a
+# startup script run on every machine. testenv's launcher starts it as they
+# do and prints its full exit code (Wine's Unix side keeps only 8 bits).
+quiet_run() {
+  echo
+  echo "run: now a quiet run, as a deployment engine starts it:"
+  register_service
+  fresh_folder
+  local out="$demo/stdout.txt" log_win='C:\ProgramData\HubrelayDeploy\run.log'
+  echo "run:   \"$demo_win\\$exe_name\" /quiet /log $log_win"
+  local launched
+  launched=$(hr_wine "$bin/hrlaunch.exe" --stdout "$(hr_winepath -w "$out")" -- \
+    "\"$demo_win\\$exe_name\" /quiet /log $log_win" | tr -d '\r')
+  echo "run: the quiet run ended with exit code ${launched#exit=}; its standard output:"
+  sed 's/^/       /' "$out" | tr -d '\r'
+  echo "run: its run log ($log_win):"
+  tr -d '\r' < "$prefix/drive_c/ProgramData/HubrelayDeploy/run.log" | sed 's/^/       /'
+  if sc_ query HubrelayService | grep -q SERVICE_NAME; then
+    echo "run: HubrelayService is still registered"
+  else
+    echo "run: HubrelayService is no longer registered"
+  fi
+  echo "run: left in the demo folder (a quiet run keeps its files): $(cd "$demo" && ls | tr '\n' ' ')"
+}
+
 if [ "$mode" = interactive ]; then
   echo "run: starting the tool on $DISPLAY; close it to end the demo"
   status=0
   ( cd "$demo" && exec "$HR_WINE64" "./$exe_name" ) || status=$?
   summary "$status"
+  quiet_run
   exit 0
 fi
 
@@ -182,3 +218,4 @@ import -window root "$shots/05-exit.png"
 echo "run:   $shots/05-exit.png"
 summary "$HR_TOOL_STATUS"
 echo "run: screenshots of the walk-through are in $shots"
+quiet_run

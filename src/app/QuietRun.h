@@ -1,0 +1,24 @@
+#pragma once
+// Runs started by a deployment engine, or where nobody can click: the
+// command line, the desktop check and the run without any window.
+#include "app/QuietCore.h"
+
+#include <string>
+
+struct LaunchRequest {
+    quiet::CommandLine commandLine;
+    quiet::Plan plan;
+    std::wstring rawArguments;  // as given, for the run log
+};
+
+// Reads the process's command line and whether anybody can see its windows:
+// not in session 0, and on a window station that is visible.
+LaunchRequest ReadLaunchRequest();
+
+// Everything a run without windows does (the removal, the usage, a refused
+// command line), ending with its exit code.
+int RunWithoutWindows(const LaunchRequest& request);
+
+// For a refused command line on the desktop, after its prompt: the run log
+// and the result line; 87.
+int FinishBadCommandLine(const LaunchRequest& request);
