@@ -1,6 +1,7 @@
 #include "engine/ServiceUninstaller.h"
 
 #include "engine/CommandRunner.h"
+#include "engine/RunLock.h"
 #include "engine/UninstallCore.h"
 #include "log/LogSave.h"
 
@@ -66,6 +67,13 @@ hrengine::UninstallReport CServiceUninstaller::UninstallNow() {
 }
 
 int CServiceUninstaller::UninstallService() {
+    // One run per machine: a run a deployment engine started meanwhile is
+    // waited for, under the progress prompt, until the outcome has been
+    // shown. A mutex belongs to the thread that took it, so this thread
+    // takes it and lets it go. Past the wait the run goes on as it always
+    // has: a quiet run ends well within it.
+    CRunLock lock;
+    lock.Take(kDesktopRunLockWaitMs);
     const HWND target = m_hNotifyWnd;
     const UninstallResult result = hrengine::RunUninstall(
         RunnerWithin(m_nCommandDeadlineMs), &LogRecord,

@@ -68,6 +68,10 @@ private:
 // that with room, at one look a second, and keeps the quiet run bounded.
 constexpr unsigned long kQuietSettleMs = 15000;
 
+// How long a desktop run waits for another run of the tool on the machine
+// (a deployment's quiet run) to end before it goes on regardless.
+constexpr unsigned long kDesktopRunLockWaitMs = 10 * 60 * 1000;
+
 // The major and minor version the system recorded in this process's
 // environment block.
 void ReadProcessOsVersion(unsigned long& major, unsigned long& minor);

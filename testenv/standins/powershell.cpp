@@ -125,8 +125,8 @@ int RecoveryConfiguration() {
     return 0;
 }
 
-// The cmdlets named with their module ("Microsoft.PowerShell.Management\
-// Get-Service") are the same cmdlets.
+// A cmdlet named with its module (Microsoft.PowerShell.Management\Get-Service)
+// is the same cmdlet.
 std::wstring Unqualified(const std::wstring& word) {
     const size_t slash = word.rfind(L'\\');
     return slash == std::wstring::npos ? word : word.substr(slash + 1);

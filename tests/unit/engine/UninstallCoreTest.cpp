@@ -167,7 +167,9 @@ TEST(UninstallSequence, DeleteIsJudgedBySCsExitCode) {
         run.runner.Answer(kDeleteCommand, 1, c.deleteText, c.exitCode);
         EXPECT_EQ(c.outcome, run.Go());
         ASSERT_EQ(c.calls, run.runner.calls.size());
-        if (c.calls == 4) EXPECT_EQ(kQueryCommand, run.runner.calls[3]);
+        if (c.calls == 4) {
+            EXPECT_EQ(kQueryCommand, run.runner.calls[3]);
+        }
         EXPECT_EQ(c.outcome == RESULT_REMOVED ? std::vector<std::wstring>()
                                               : std::vector<std::wstring>({L"卸载服务失败"}),
                   run.records);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "WineTestUtil.h"
+#include "engine/RunLock.h"
 #include "engine/ServiceUninstaller.h"
 #include "log/LogSave.h"
 
@@ -428,4 +429,40 @@ TEST(UninstallEngine, TextIsReadInTheSystemsCodePageWhateverTheFormats) {
     ExpectOutcomeMessages(RESULT_REMOVED);
     EXPECT_TRUE(services.GoneWithin(10000));
     EXPECT_EQ(L"", LogSince(logBefore));
+}
+
+// A desktop run that finds another run of the tool under way (a deployment's
+// quiet run) waits for it under its progress prompt, then runs as always.
+TEST(UninstallEngine, DesktopRunWaitsForARunAlreadyUnderWay) {
+    ServiceManager services;
+    ASSERT_TRUE(services.CreateRunning());
+    Receiver receiver;
+    CServiceUninstaller engine;
+    ASSERT_EQ(1, engine.SetNotifyWindow(receiver.Handle()));
+    CRunLock other;
+    ASSERT_EQ(CRunLock::Taken, other.TryTake());
+    EXPECT_EQ(CRunLock::Busy, [] {
+        // From another thread: a mutex is its owning thread's to take again.
+        struct Probe {
+            static DWORD WINAPI Run(LPVOID) {
+                CRunLock lock;
+                return static_cast<DWORD>(lock.TryTake());
+            }
+        };
+        HANDLE t = CreateThread(nullptr, 0, &Probe::Run, nullptr, 0, nullptr);
+        WaitForSingleObject(t, 10000);
+        DWORD state = 0;
+        GetExitCodeThread(t, &state);
+        CloseHandle(t);
+        return static_cast<CRunLock::State>(state);
+    }());
+    g_received.clear();
+    ASSERT_EQ(1, engine.StartUninstall());
+    receiver.PumpUntilOutcome(4000);
+    EXPECT_TRUE(g_received.empty()) << "the run did not wait for the one under way";
+    EXPECT_TRUE(ServiceRunning());
+    other.Release();
+    receiver.PumpUntilOutcome(60000);
+    ExpectOutcomeMessages(RESULT_REMOVED);
+    EXPECT_TRUE(services.GoneWithin(10000));
 }
