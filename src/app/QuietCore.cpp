@@ -30,14 +30,17 @@ bool IsQuietName(const std::wstring& n) {
     return n == L"quiet" || n == L"q" || n == L"qn" || n == L"s" || n == L"silent" || n == L"verysilent";
 }
 bool IsHelpName(const std::wstring& n) { return n == L"?" || n == L"h" || n == L"help"; }
+// "log", or "log:<file>" and "log=<file>" with the file in the switch.
+bool IsLogName(const std::wstring& n) {
+    return n == L"log" || n.compare(0, 4, L"log:") == 0 || n.compare(0, 4, L"log=") == 0;
+}
 
 // Whether an argument is one of the switches, so that "/log /quiet" is a
 // log switch without its file, not a log file called "/quiet".
 bool IsKnownSwitch(const std::wstring& arg) {
     std::wstring n;
     if (!SplitSwitch(arg, &n)) return false;
-    return IsQuietName(n) || IsHelpName(n) || n == L"norestart" || n == L"log" ||
-           n.compare(0, 4, L"log:") == 0 || n.compare(0, 4, L"log=") == 0;
+    return IsQuietName(n) || IsHelpName(n) || n == L"norestart" || IsLogName(n);
 }
 
 bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
@@ -88,7 +91,7 @@ CommandLine ParseCommandLine(const std::vector<std::wstring>& args) {
             cl.help = true;
         } else if (name == L"norestart") {
             // The tool never restarts a machine: nothing to turn off.
-        } else if (name == L"log" || name.compare(0, 4, L"log:") == 0 || name.compare(0, 4, L"log=") == 0) {
+        } else if (IsLogName(name)) {
             std::wstring file;
             if (name.size() > 3) {
                 // The file as given, letter case kept.

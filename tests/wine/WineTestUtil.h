@@ -1,6 +1,7 @@
 #pragma once
 // Small helpers shared by the Wine-side test programs.
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <string>
 
@@ -17,6 +18,27 @@ inline std::wstring ModuleDir() {
 // The x86_64 build tree's stand-ins and test helpers (testenv/bin); test
 // programs live at tests/wine/<area>/ below the same tree.
 inline std::wstring TestEnvBin() { return ModuleDir() + L"\\..\\..\\..\\testenv\\bin"; }
+
+// How many processes of that image name run in the prefix; with `end`, each
+// is ended too (what a failed case left behind).
+inline int Processes(const wchar_t* exeName, bool end = false) {
+    int count = 0;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return -1;
+    PROCESSENTRY32W entry;
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+        if (lstrcmpiW(entry.szExeFile, exeName) != 0) continue;
+        ++count;
+        HANDLE h = end ? OpenProcess(PROCESS_TERMINATE, FALSE, entry.th32ProcessID) : nullptr;
+        if (h) {
+            TerminateProcess(h, 1);
+            CloseHandle(h);
+        }
+    }
+    CloseHandle(snapshot);
+    return count;
+}
 
 inline bool FileExists(const std::wstring& path) {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;

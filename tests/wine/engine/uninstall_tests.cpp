@@ -8,7 +8,6 @@
 #include "log/LogSave.h"
 
 #include <shlobj.h>
-#include <tlhelp32.h>
 
 #include <string>
 #include <vector>
@@ -236,20 +235,6 @@ TEST(UninstallEngine, RunningServiceIsRemovedAndASecondRunFindsNothing) {
 
 namespace {
 
-// Stand-in PowerShells and scs still running in the prefix.
-int RunningStandIns() {
-    int count = 0;
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return -1;
-    PROCESSENTRY32W entry;
-    entry.dwSize = sizeof(entry);
-    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
-        if (lstrcmpiW(entry.szExeFile, L"powershell.exe") == 0 || lstrcmpiW(entry.szExeFile, L"sc.exe") == 0)
-            ++count;
-    CloseHandle(snapshot);
-    return count;
-}
-
 bool ServiceRunning() {
     SC_HANDLE scm = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
     SC_HANDLE s = scm ? OpenServiceW(scm, L"HubrelayService", SERVICE_QUERY_STATUS) : nullptr;
@@ -355,7 +340,8 @@ TEST(UninstallEngine, OutcomesFollowWhatTheSystemDid) {
         }
         EXPECT_EQ(c.record ? std::vector<std::wstring>({c.record}) : std::vector<std::wstring>(),
                   RecordsSince(logBefore));
-        EXPECT_EQ(0, RunningStandIns()) << "a command's processes outlived the run";
+        EXPECT_EQ(0, wtest::Processes(L"powershell.exe") + wtest::Processes(L"sc.exe"))
+            << "a command's processes outlived the run";
         if (c.deadlineMs == kShort) {
             EXPECT_LT(GetTickCount64() - start, 15000u) << "the deadline did not hold";
         }

@@ -4,7 +4,6 @@
 #include "WineTestUtil.h"
 #include "engine/CommandRunner.h"
 
-#include <tlhelp32.h>
 
 #include <cstring>
 #include <memory>
@@ -246,7 +245,9 @@ TEST_F(Wow64Redirection, ThreadSettingIsKeptOnEveryReturn) {
         for (const bool callerSwitchedOff : {false, true}) {
             SCOPED_TRACE(std::string(c.what) + (callerSwitchedOff ? ", caller had it off" : ""));
             PVOID callerOld = nullptr;
-            if (callerSwitchedOff) ASSERT_TRUE(Wow64DisableWow64FsRedirection(&callerOld));
+            if (callerSwitchedOff) {
+                ASSERT_TRUE(Wow64DisableWow64FsRedirection(&callerOld));
+            }
             const WORD before = SystemPowerShellMachine();
             int result = -1;
             {
@@ -272,17 +273,6 @@ BOOL WINAPI FailingAssignProcessToJobObject(HANDLE, HANDLE) {
     return FALSE;
 }
 
-int RunningPowerShells() {
-    int count = 0;
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    PROCESSENTRY32W entry;
-    entry.dwSize = sizeof(entry);
-    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
-        count += lstrcmpiW(entry.szExeFile, L"powershell.exe") == 0 ? 1 : 0;
-    CloseHandle(snapshot);
-    return count;
-}
-
 // A command that never ends is ended, with everything it started, at the
 // deadline, also where the child cannot be put in the runner's job.
 TEST(RunCommandDeadline, EndsTheWholeTreeAndCountsAsNotRun) {
@@ -304,39 +294,12 @@ TEST(RunCommandDeadline, EndsTheWholeTreeAndCountsAsNotRun) {
         EXPECT_EQ(L"kept", out);
         EXPECT_GE(elapsed, 2000u);
         EXPECT_LT(elapsed, 9000u);
-        EXPECT_EQ(0, RunningPowerShells()) << "cmd's child outlived the deadline";
+        EXPECT_EQ(0, wtest::Processes(L"powershell.exe")) << "cmd's child outlived the deadline";
     }
     // The shipped deadline: PowerShell's cold start on a slow machine fits,
     // a hung command ends within two minutes.
     EXPECT_GE(kCommandDeadlineMs, 60000u);
     EXPECT_LE(kCommandDeadlineMs, 120000u);
-}
-
-int RunningSleepers() {
-    int count = 0;
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    PROCESSENTRY32W entry;
-    entry.dwSize = sizeof(entry);
-    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
-        count += lstrcmpiW(entry.szExeFile, L"emit.exe") == 0 ? 1 : 0;
-    CloseHandle(snapshot);
-    return count;
-}
-
-// Ends what a failed case left, which would otherwise hold this test's own
-// output open.
-void EndSleepers() {
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    PROCESSENTRY32W entry;
-    entry.dwSize = sizeof(entry);
-    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
-        if (lstrcmpiW(entry.szExeFile, L"emit.exe") != 0) continue;
-        if (HANDLE h = OpenProcess(PROCESS_TERMINATE, FALSE, entry.th32ProcessID)) {
-            TerminateProcess(h, 1);
-            CloseHandle(h);
-        }
-    }
-    CloseHandle(snapshot);
 }
 
 // A command that ended but left a program holding the pipe (a service it
@@ -364,9 +327,9 @@ TEST(RunCommandEnd, AProgramLeftHoldingThePipeDoesNotHoldTheReader) {
         // Without the job, a program whose parent has ended cannot be told
         // from any other: only the job ends it.
         if (!jobRefused) {
-            EXPECT_EQ(0, RunningSleepers()) << "the program left behind outlived the command";
+            EXPECT_EQ(0, wtest::Processes(L"emit.exe")) << "the program left behind outlived the command";
         }
-        EndSleepers();
+        wtest::Processes(L"emit.exe", true);  // else a failed case's leftover holds this test's output
     }
 }
 
