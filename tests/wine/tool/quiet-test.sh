@@ -128,6 +128,7 @@ while IFS='|' read -r name service folder environment hidden args code word afte
     hr_prepare_folder "$second"
     [ "$(launch "$second" /quiet)" = exit=1618 ] || hr_fail "busy: a second run did not end with 1618"
     [ "$(tr -d '\r' < "$second/stdout.txt")" = "RESULT=1618 busy" ] || hr_fail "busy: $(cat "$second/stdout.txt")"
+    hr_note "busy: exit=1618, standard output: RESULT=1618 busy"
     [ -z "$(hr_journal "$second")" ] || hr_fail "busy: the second run asked the library: $(hr_journal "$second")"
     wait "$first_pid" || true
     launched=$(cat "$first")
@@ -139,6 +140,7 @@ while IFS='|' read -r name service folder environment hidden args code word afte
 
   [ "$launched" = "exit=$code" ] || hr_fail "$name: expected exit=$code, got '$launched'"
   out=$(tr -d '\r' < "$dir/stdout.txt")
+  hr_note "$name: $launched, standard output: $(head -n 1 <<<"$out")"
   if [ "$word" = usage ]; then
     grep -q '^Usage: ' <<<"$out" || hr_fail "$name: no usage on standard output: $out"
   else
@@ -195,6 +197,7 @@ for row in "/bogus 87 bad-command-line" "/? 0 usage"; do
   hr_click_in "$prompt" $(hr_prompt_confirm)
   wait "$launched_pid" || true
   [ "$(cat "$result")" = "exit=$code" ] || hr_fail "desktop $args: expected exit=$code, got '$(cat "$result")'"
+  hr_note "desktop $args: prompt, $(cat "$result")"
   rm -f "$result"
   [ "$(state)" = RUNNING ] || hr_fail "desktop $args: the service was touched: $(state)"
   [ -z "$(hr_journal "$dir")" ] || hr_fail "desktop $args: the library was asked: $(hr_journal "$dir")"

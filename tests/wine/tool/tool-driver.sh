@@ -74,6 +74,8 @@ hr_journal() { cat "$1/$HR_LIBRARY_JOURNAL" 2>/dev/null; }
 hr_start_tool() {  # dir
   local dir="$1"
   HR_TOOL_WINPATH=$(hr_winpath "$dir/$HR_TOOL_NAME")
+  # (one file per script: the previous run's text is of no more use)
+  rm -f "${HR_TOOL_ERR:-}"
   HR_TOOL_ERR="$(mktemp "${TMPDIR:-/tmp}/hr-tool-stderr.XXXXXX")"
   ( cd "$dir" && exec "$HR_WINE64" "./$HR_TOOL_NAME" ) >/dev/null 2>"$HR_TOOL_ERR" &
   HR_TOOL_PID=$!
