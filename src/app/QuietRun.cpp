@@ -6,12 +6,21 @@
 #include <string>
 #include <vector>
 
+#include "app/RunWatchdog.h"
+#include "engine/CommandRunner.h"
 #include "engine/RunLock.h"
 #include "engine/ServiceUninstaller.h"
 #include "integration/FeedbackDll.h"
 #include "log/LogSave.h"
 
 namespace {
+
+// The longest a quiet run may take. Each command ends by its deadline: the
+// system check's, the query, the stop, the delete, a confirming query and
+// one look at the state that hangs (the looks that answer take moments),
+// and the wait for a stop in progress comes on top. The companion
+// library's start has no deadline: two minutes for it, one for the rest.
+constexpr DWORD kQuietRunBoundMs = 6 * kCommandDeadlineMs + kQuietSettleMs + 3 * 60 * 1000;
 
 bool HasInteractiveDesktop() {
     // Services and the engines that run as SYSTEM live in session 0, whose
@@ -59,9 +68,9 @@ public:
                           FILE_ATTRIBUTE_NORMAL, nullptr);
         return m_h == INVALID_HANDLE_VALUE ? GetLastError() : 0;
     }
-    void Write(const std::wstring& text) {
+    void Write(const std::wstring& text) { WriteBytes(Utf8(text)); }
+    void WriteBytes(const std::string& bytes) {
         if (m_h == INVALID_HANDLE_VALUE) return;
-        const std::string bytes = Utf8(text);
         DWORD written = 0;
         WriteFile(m_h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
     }
@@ -172,7 +181,27 @@ int RunWithoutWindows(const LaunchRequest& request) {
         record.steps.push_back(L"command line: refused " + request.commandLine.offending);
         record.outcome = quiet::Outcome::BadCommandLine;
     } else {
+        // Made before the run starts: the thread the watchdog cuts short may
+        // hold any lock by then, the heap's among them.
+        quiet::RunRecord expired = RecordFor(request);
+        expired.steps.push_back(L"watchdog: the run did not end within " + std::to_wstring(kQuietRunBoundMs / 1000) +
+                                L" s, its command was ended");
+        expired.outcome = quiet::Outcome::Failed;
+        const std::string expiredLog = Utf8(quiet::RunLogText(expired));
+        const std::string expiredResult = Utf8(quiet::ResultLine(expired.outcome)) + "\r\n";
+        const UINT expiredCode = static_cast<UINT>(quiet::CodeFor(expired.outcome).code);
+        CRunWatchdog watchdog;
+        watchdog.Arm(kQuietRunBoundMs, [&] {
+            log.WriteBytes(expiredLog);
+            WriteStandardOutput(expiredResult);
+            // Not ExitProcess: the stuck thread may hold the loader lock,
+            // which the libraries' detach would wait for. The command under
+            // way ends with its job, the run lock is left abandoned, which
+            // the next run takes as free.
+            TerminateProcess(GetCurrentProcess(), expiredCode);
+        });
         RunRemoval(record);
+        if (!watchdog.Claim()) Sleep(INFINITE);  // the watchdog is ending the process
     }
     return Finish(log, record);
 }

@@ -154,7 +154,9 @@ UninstallReport RunUninstallSteps(const CommandRunnerFn& run, const LogFn& log, 
             report.steps.push_back(L"after delete: sc query exit 1060, gone");
             return report;
         }
-        if (waited >= options.settleMs) {
+        // A look that did not come back within its deadline says nothing,
+        // and more looks would each take as long: the restart decides.
+        if (waited >= options.settleMs || !ran) {
             report.steps.push_back(L"after delete: sc query " + (ran ? ExitText(exitCode) : L"did not run") +
                                    (ran && exitCode == kScSuccess ? L", still listed after " : L", not seen gone after ") +
                                    std::to_wstring(waited / 1000) + L" s");

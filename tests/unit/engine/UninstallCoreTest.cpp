@@ -181,9 +181,10 @@ TEST(UninstallSequence, DeleteIsJudgedBySCsExitCode) {
 // completes, by sc's exit code for the state after the delete, waiting a
 // bounded time for a stop in progress.
 TEST(UninstallSequence, AfterTheDeleteTheStateDecidesWhetherARestartCompletesIt) {
+    constexpr long long kDidNotRun = -2;
     struct Case {
         long long deleteExit;
-        std::vector<long long> states;  // sc query's exit codes, in turn
+        std::vector<long long> states;  // sc query's exit codes, in turn; kDidNotRun: past its deadline
         bool restartNeeded;
         size_t stateLooks;
         const wchar_t* lastStep;
@@ -194,13 +195,15 @@ TEST(UninstallSequence, AfterTheDeleteTheStateDecidesWhetherARestartCompletesIt)
         {1072, {0}, true, 4, L"after delete: sc query exit 0, still listed after 3 s"},
         {0, {kNoExitCode}, true, 4, L"after delete: sc query exit unknown, not seen gone after 3 s"},
         {1060, {0}, false, 0, L"delete: sc exit 1060"},
+        // a hung look ends the wait instead of being tried again and again
+        {0, {0, kDidNotRun}, true, 2, L"after delete: sc query did not run, not seen gone after 1 s"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.deleteExit << " " << c.lastStep);
         ScriptedRunner runner;
         runner.Answer(kQueryCommand, 1, kPresentListing, 0);
         runner.Answer(kDeleteCommand, 1, L"", c.deleteExit);
-        for (long long state : c.states) runner.Answer(kStateCommand, 1, L"", state);
+        for (long long state : c.states) runner.Answer(kStateCommand, state == kDidNotRun ? 0 : 1, L"", state);
         std::vector<unsigned long> pauses;
         UninstallOptions options;
         options.settleMs = 3000;
