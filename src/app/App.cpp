@@ -59,7 +59,7 @@ BOOL CRemedoTessaroModernHubrelayServiceUninstalledApp::InitInstance() {
                                  : quiet::BadCommandLinePrompt(request.commandLine));
         prompt.SetPromptType(3);
         prompt.DoModal();
-        if (request.plan.action == quiet::Action::BadCommandLine) m_nQuitCode = FinishBadCommandLine(request);
+        if (request.plan.action == quiet::Action::BadCommandLine) m_nQuitCode = RunWithoutWindows(request);
     }  // every image is gone before GDI+ shuts down
 
     gdip::GdiplusShutdown(m_gdiplusToken);

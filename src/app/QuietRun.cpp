@@ -205,12 +205,3 @@ int RunWithoutWindows(const LaunchRequest& request) {
     }
     return Finish(log, record);
 }
-
-int FinishBadCommandLine(const LaunchRequest& request) {
-    quiet::RunRecord record = RecordFor(request);
-    RunLogFile log;
-    if (request.commandLine.hasLog) log.Open(request.commandLine.logPath);
-    record.steps.push_back(L"command line: refused " + request.commandLine.offending);
-    record.outcome = quiet::Outcome::BadCommandLine;
-    return Finish(log, record);
-}

@@ -16,9 +16,6 @@ struct LaunchRequest {
 LaunchRequest ReadLaunchRequest();
 
 // Everything a run without windows does (the removal, the usage, a refused
-// command line), ending with its exit code.
+// command line), ending with its exit code. Also what follows a refused
+// command line's prompt on the desktop: the run log and the result line, 87.
 int RunWithoutWindows(const LaunchRequest& request);
-
-// For a refused command line on the desktop, after its prompt: the run log
-// and the result line; 87.
-int FinishBadCommandLine(const LaunchRequest& request);

@@ -273,17 +273,20 @@ BOOL WINAPI FailingAssignProcessToJobObject(HANDLE, HANDLE) {
     return FALSE;
 }
 
+// The runner as it runs where a child cannot be put in its job, when asked.
+std::unique_ptr<ImportPatch> RefuseJobsIf(bool refused) {
+    if (!refused) return nullptr;
+    return std::unique_ptr<ImportPatch>(
+        new ImportPatch("AssignProcessToJobObject", reinterpret_cast<void*>(&FailingAssignProcessToJobObject)));
+}
+
 // A command that never ends is ended, with everything it started, at the
 // deadline, also where the child cannot be put in the runner's job.
 TEST(RunCommandDeadline, EndsTheWholeTreeAndCountsAsNotRun) {
     for (const bool jobRefused : {false, true}) {
         SCOPED_TRACE(jobRefused ? "job assignment refused" : "in the job");
-        std::unique_ptr<ImportPatch> patch;
-        if (jobRefused) {
-            patch.reset(new ImportPatch("AssignProcessToJobObject",
-                                        reinterpret_cast<void*>(&FailingAssignProcessToJobObject)));
-            ASSERT_TRUE(patch->ok());
-        }
+        const std::unique_ptr<ImportPatch> patch = RefuseJobsIf(jobRefused);
+        ASSERT_TRUE(!jobRefused || patch->ok());
         SetEnvironmentVariableW(L"STANDIN_FAULT", L"powershell:hang");
         std::wstring out = L"kept";
         const ULONGLONG start = GetTickCount64();
@@ -308,12 +311,8 @@ TEST(RunCommandDeadline, EndsTheWholeTreeAndCountsAsNotRun) {
 TEST(RunCommandEnd, AProgramLeftHoldingThePipeDoesNotHoldTheReader) {
     for (const bool jobRefused : {false, true}) {
         SCOPED_TRACE(jobRefused ? "job assignment refused" : "in the job");
-        std::unique_ptr<ImportPatch> patch;
-        if (jobRefused) {
-            patch.reset(new ImportPatch("AssignProcessToJobObject",
-                                        reinterpret_cast<void*>(&FailingAssignProcessToJobObject)));
-            ASSERT_TRUE(patch->ok());
-        }
+        const std::unique_ptr<ImportPatch> patch = RefuseJobsIf(jobRefused);
+        ASSERT_TRUE(!jobRefused || patch->ok());
         std::wstring out;
         long long exitCode = -2;
         const ULONGLONG start = GetTickCount64();
