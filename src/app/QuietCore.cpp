@@ -124,7 +124,13 @@ OutcomeCode CodeFor(Outcome outcome) {
     case Outcome::UnsupportedOs: return {1150, L"unsupported-os"};
     case Outcome::CompanionMissing: return {126, L"companion-missing"};
     case Outcome::CompanionFailed: return {1114, L"companion-failed"};
+    // ERROR_INVALID_IMAGE_HASH: what Windows answers for an image whose
+    // signature does not hold.
+    case Outcome::CompanionUntrusted: return {577, L"companion-untrusted"};
     case Outcome::BadCommandLine: return {87, L"bad-command-line"};
+    // ERROR_INSTALL_LOG_FAILURE: what msiexec answers when it cannot open
+    // its log.
+    case Outcome::LogFailed: return {1622, L"log-failed"};
     case Outcome::Failed:
     default: return {1603, L"failed"};
     }
@@ -160,10 +166,11 @@ std::wstring GateStep(fixpage::Gate gate) {
     }
 }
 
-Plan PlanFor(const CommandLine& commandLine, bool interactiveDesktop) {
+Plan PlanFor(const CommandLine& commandLine, bool interactiveDesktop, bool localSystem) {
     Plan plan;
     plan.noInteractiveDesktop = !interactiveDesktop;
-    plan.windowless = commandLine.quiet || !interactiveDesktop;
+    plan.localSystem = localSystem;
+    plan.windowless = commandLine.quiet || !interactiveDesktop || localSystem;
     if (commandLine.error != SwitchError::None) {
         plan.action = Action::BadCommandLine;
     } else if (commandLine.help) {
@@ -192,7 +199,8 @@ const char kUsageText[] =
     "Switches take /, - or -- in any letter case. Exit codes: 0 removed or not present,\r\n"
     "3010 removed after the next restart, 1603 failed, 1618 another run is under way,\r\n"
     "1150 Windows version not supported, 126 companion library missing,\r\n"
-    "1114 companion library failed to initialise, 87 bad command line.\r\n";
+    "1114 companion library failed to initialise, 577 companion library not signed by\r\n"
+    "the tool's signer, 87 bad command line, 1622 the log file cannot be written safely.\r\n";
 
 std::wstring BadCommandLinePrompt(const CommandLine& commandLine) {
     std::wstring text;
@@ -211,26 +219,40 @@ std::wstring ResultLine(Outcome outcome) {
 
 std::wstring RunLogText(const RunRecord& record) {
     std::wstring text = L"Tessaro Veride Hubrelay uninstall tool " + std::wstring(fixpage::kToolVersion) + L"\r\n";
+    if (!record.logPath.empty()) text += L"log: " + record.logPath + L"\r\n";
     text += L"command line: " + record.commandLine + L"\r\n";
     text += record.windowless ? L"mode: quiet\r\n" : L"mode: desktop\r\n";
     if (record.noInteractiveDesktop) text += L"no interactive desktop: quiet\r\n";
+    if (record.localSystem) text += L"LocalSystem: quiet\r\n";
     for (const std::wstring& step : record.steps) text += step + L"\r\n";
     return text + ResultLine(record.outcome) + L"\r\n";
 }
 
-std::vector<std::wstring> FoldersFor(const std::wstring& filePath) {
-    std::vector<std::wstring> folders;
-    size_t at = RootLength(filePath);
-    for (;;) {
-        while (at < filePath.size() && IsSeparator(filePath[at])) ++at;
+WalkPath SplitForWalk(const std::wstring& fullPath) {
+    WalkPath walk;
+    const size_t root = RootLength(fullPath);
+    // Only a drive or a share counts as a root here: a leading separator
+    // alone means the current drive, which a full path has already named.
+    if (root == 0 || root >= fullPath.size() || !IsSeparator(fullPath[root])) return walk;
+    walk.root = fullPath.substr(0, root) + L"\\";
+    std::vector<std::wstring> parts;
+    size_t at = root;
+    while (at < fullPath.size()) {
+        while (at < fullPath.size() && IsSeparator(fullPath[at])) ++at;
         size_t end = at;
-        while (end < filePath.size() && !IsSeparator(filePath[end])) ++end;
-        if (end >= filePath.size()) break;  // the last part is the file itself
-        const std::wstring part = filePath.substr(at, end - at);
-        if (part != L"." && part != L"..") folders.push_back(filePath.substr(0, end));
+        while (end < fullPath.size() && !IsSeparator(fullPath[end])) ++end;
+        if (end > at) parts.push_back(fullPath.substr(at, end - at));
         at = end;
     }
-    return folders;
+    if (parts.empty() || IsSeparator(fullPath.back())) return walk;
+    for (const std::wstring& part : parts) {
+        if (part == L"." || part == L"..") return walk;
+    }
+    walk.file = parts.back();
+    parts.pop_back();
+    walk.folders = parts;
+    walk.valid = true;
+    return walk;
 }
 
 }  // namespace quiet

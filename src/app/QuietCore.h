@@ -42,7 +42,9 @@ enum class Outcome {
     UnsupportedOs,
     CompanionMissing,
     CompanionFailed,
+    CompanionUntrusted,  // the library is not signed by the tool's own signer
     BadCommandLine,
+    LogFailed,           // the /log file cannot be written safely
 };
 
 // The exit code deployment engines read without configuration (0 success,
@@ -72,10 +74,14 @@ struct Plan {
     Action action = Action::Desktop;
     bool windowless = false;          // no window at any moment
     bool noInteractiveDesktop = false;  // forced quiet: nobody could click
+    bool localSystem = false;           // forced quiet: nobody may click
 };
 // `interactiveDesktop`: the process runs on a visible window station
-// outside session 0.
-Plan PlanFor(const CommandLine& commandLine, bool interactiveDesktop);
+// outside session 0. `localSystem`: its token is LocalSystem's. A window of
+// SYSTEM on a user's desktop (an engine that lets the user interact,
+// "psexec -s -i") hands that user SYSTEM's rights through every link and
+// file dialog it opens, so SYSTEM never gets one, wherever it runs.
+Plan PlanFor(const CommandLine& commandLine, bool interactiveDesktop, bool localSystem = false);
 
 // The message prompt's text for a refused command line (names the
 // argument), and the usage in the prompt (zh-CN) and on standard output.
@@ -91,15 +97,25 @@ std::wstring ResultLine(Outcome outcome);
 struct RunRecord {
     bool windowless = true;  // "mode: quiet", else "mode: desktop"
     bool noInteractiveDesktop = false;
+    bool localSystem = false;
+    std::wstring logPath;  // the run log's own full path, said at its top
     std::wstring commandLine;
     std::vector<std::wstring> steps;
     Outcome outcome = Outcome::Failed;
 };
 std::wstring RunLogText(const RunRecord& record);  // lines end in CR LF
 
-// The folders to create, outermost first, so that a file can be written
-// at `filePath`: every ancestor below the drive or share root. Relative
-// paths give their relative ancestors.
-std::vector<std::wstring> FoldersFor(const std::wstring& filePath);
+// A full path taken apart for a walk that opens one name at a time from the
+// root down: the root (C:\ or \\server\share\ or \\?\C:\ and the like), the
+// folders below it in order, and the file's name. `valid` is false for a
+// path that is not absolute, names no file, or holds "." or ".." (a full
+// path has none left; Windows takes a \\?\ path literally).
+struct WalkPath {
+    bool valid = false;
+    std::wstring root;
+    std::vector<std::wstring> folders;
+    std::wstring file;
+};
+WalkPath SplitForWalk(const std::wstring& fullPath);
 
 }  // namespace quiet

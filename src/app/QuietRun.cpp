@@ -54,19 +54,27 @@ void WriteStandardOutput(const std::string& text) {
     WriteFile(out, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
 }
 
-// The /log file, opened before anything runs so that a path that cannot be
-// written is refused before anything has changed.
+// The /log file. An engine running as SYSTEM writes it wherever the
+// command line says, in folders an ordinary user may have made first: it is
+// opened one name at a time, never through a link, and is not a second name
+// of another file.
 class RunLogFile {
 public:
     ~RunLogFile() {
         if (m_h != INVALID_HANDLE_VALUE) CloseHandle(m_h);
     }
     // 0 when open, else the Win32 error.
-    DWORD Open(const std::wstring& path) {
-        for (const std::wstring& folder : quiet::FoldersFor(path)) CreateDirectoryW(folder.c_str(), nullptr);
-        m_h = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                          FILE_ATTRIBUTE_NORMAL, nullptr);
-        return m_h == INVALID_HANDLE_VALUE ? GetLastError() : 0;
+    DWORD Open(const std::wstring& fullPath) {
+        const quiet::WalkPath walk = quiet::SplitForWalk(fullPath);
+        if (!walk.valid) return ERROR_BAD_PATHNAME;
+        // The path in the run log is the path written: a 32-bit tool's
+        // "System32" is not quietly SysWOW64.
+        PVOID redirection = nullptr;
+        const bool redirectionOff = IsWow64() && Wow64DisableWow64FsRedirection(&redirection);
+        DWORD error = 0;
+        m_h = hrlog::OpenFileWithoutLinks(walk.root, walk.folders, walk.file, &error);
+        if (redirectionOff) Wow64RevertWow64FsRedirection(redirection);
+        return m_h == INVALID_HANDLE_VALUE ? (error != 0 ? error : ERROR_ACCESS_DENIED) : 0;
     }
     void Write(const std::wstring& text) { WriteBytes(Utf8(text)); }
     void WriteBytes(const std::string& bytes) {
@@ -78,6 +86,34 @@ public:
 private:
     HANDLE m_h = INVALID_HANDLE_VALUE;
 };
+
+// The absolute path of a /log argument, resolved once against the current
+// folder the engine gave, so that the run log can say where it is.
+std::wstring FullPathOf(const std::wstring& path) {
+    std::vector<wchar_t> buffer(MAX_PATH);
+    for (int tries = 0; tries < 3; ++tries) {
+        const DWORD n = GetFullPathNameW(path.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(), nullptr);
+        if (n == 0) return std::wstring();
+        if (n < buffer.size()) return std::wstring(buffer.data(), n);
+        buffer.resize(n + 1);
+    }
+    return std::wstring();
+}
+
+// Whether the process runs as LocalSystem.
+bool RunsAsLocalSystem() {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
+    union {
+        TOKEN_USER user;
+        BYTE bytes[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
+    } buffer;
+    DWORD size = 0;
+    const bool system = GetTokenInformation(token, TokenUser, &buffer, sizeof(buffer), &size) &&
+                        IsWellKnownSid(buffer.user.User.Sid, WinLocalSystemSid);
+    CloseHandle(token);
+    return system;
+}
 
 // Both records of the outcome: the run log, and the result line on a
 // redirected standard output.
@@ -91,24 +127,13 @@ quiet::RunRecord RecordFor(const LaunchRequest& request) {
     quiet::RunRecord record;
     record.windowless = request.plan.windowless;
     record.noInteractiveDesktop = request.plan.noInteractiveDesktop;
+    record.localSystem = request.plan.localSystem;
+    record.logPath = request.logPath;
     record.commandLine = request.rawArguments;
     return record;
 }
 
 void RunRemoval(quiet::RunRecord& record) {
-    // Taken before anything is checked or run: a run that finds another
-    // under way ends at once with nothing done. Held until the outcome is
-    // written.
-    CRunLock lock;
-    const CRunLock::State state = lock.TryTake();
-    if (state != CRunLock::Taken) {
-        record.steps.push_back(state == CRunLock::Busy
-                                   ? L"lock: another run of the tool holds it"
-                                   : L"lock: cannot be opened, error " + std::to_wstring(lock.GetError()));
-        record.outcome = quiet::Outcome::Busy;
-        return;
-    }
-
     CServiceUninstaller uninstaller;
     CFeedbackDll library;
     FeedbackInfo info;
@@ -120,11 +145,19 @@ void RunRemoval(quiet::RunRecord& record) {
     checks.libraryLoad = [&library] { return library.Load(); };
     checks.libraryInit = [&library, &info] { return library.CallInitFreedbackDll(&info); };
     const fixpage::Gate failed = fixpage::FirstFailedGate(checks);
-    if (failed != fixpage::kGateCount) {
+    if (failed == fixpage::kGateLibraryLoad && library.WasRefused()) {
+        // Never loaded: its signature is not the tool's.
+        WriteToolLog(fixpage::ReportFor(failed).logText);
+        const std::wstring refused = L"TessaroFeedbackInformation.dll refused: " + library.TrustNote();
+        WriteToolLog(refused);
+        record.steps.push_back(L"start-up: " + refused);
+        record.outcome = quiet::Outcome::CompanionUntrusted;
+    } else if (failed != fixpage::kGateCount) {
         WriteToolLog(fixpage::ReportFor(failed).logText);
         record.steps.push_back(quiet::GateStep(failed));
         record.outcome = quiet::OutcomeForGate(failed);
     } else {
+        if (!library.TrustNote().empty()) record.steps.push_back(L"start-up: " + library.TrustNote());
         const hrengine::UninstallReport report = uninstaller.UninstallNow();
         record.steps.insert(record.steps.end(), report.steps.begin(), report.steps.end());
         record.outcome = quiet::OutcomeFor(report.result, report.restartNeeded);
@@ -157,7 +190,8 @@ LaunchRequest ReadLaunchRequest() {
         LocalFree(argv);
     }
     request.commandLine = quiet::ParseCommandLine(args);
-    request.plan = quiet::PlanFor(request.commandLine, HasInteractiveDesktop());
+    if (request.commandLine.hasLog) request.logPath = FullPathOf(request.commandLine.logPath);
+    request.plan = quiet::PlanFor(request.commandLine, HasInteractiveDesktop(), RunsAsLocalSystem());
     return request;
 }
 
@@ -168,19 +202,42 @@ int RunWithoutWindows(const LaunchRequest& request) {
     }
     quiet::RunRecord record = RecordFor(request);
     RunLogFile log;
-    if (request.commandLine.hasLog) {
-        const DWORD error = log.Open(request.commandLine.logPath);
-        if (error != 0) {
-            record.steps.push_back(L"log: cannot write " + request.commandLine.logPath + L", error " +
-                                   std::to_wstring(error));
-            record.outcome = quiet::Outcome::BadCommandLine;
-            return Finish(log, record);
-        }
-    }
     if (request.plan.action == quiet::Action::BadCommandLine) {
+        // The command line is the first thing wrong; a log that cannot be
+        // had changes nothing of that.
+        if (request.commandLine.hasLog && !request.logPath.empty()) log.Open(request.logPath);
         record.steps.push_back(L"command line: refused " + request.commandLine.offending);
         record.outcome = quiet::Outcome::BadCommandLine;
-    } else {
+        return Finish(log, record);
+    }
+    // Taken before anything is checked, opened or run: a run that finds
+    // another under way ends at once with nothing done, and leaves the other's
+    // run log alone (two engines may give the same file). Held until the
+    // outcome is written.
+    CRunLock lock;
+    const CRunLock::State lockState = lock.TryTake();
+    if (lockState == CRunLock::Busy) {
+        record.outcome = quiet::Outcome::Busy;
+        WriteStandardOutput(Utf8(quiet::ResultLine(record.outcome)) + "\r\n");
+        return static_cast<int>(quiet::CodeFor(record.outcome).code);
+    }
+    if (request.commandLine.hasLog) {
+        const DWORD error = request.logPath.empty() ? ERROR_BAD_PATHNAME : log.Open(request.logPath);
+        if (error != 0) {
+            record.outcome = quiet::Outcome::LogFailed;
+            WriteStandardOutput(Utf8(L"log: cannot write " + request.commandLine.logPath + L" safely, error " +
+                                     std::to_wstring(error)) +
+                                "\r\n" + Utf8(quiet::ResultLine(record.outcome)) + "\r\n");
+            return static_cast<int>(quiet::CodeFor(record.outcome).code);
+        }
+    }
+    if (lockState != CRunLock::Taken) {
+        // Something that is not a run of the tool holds the name: no reason
+        // to refuse the removal, but worth saying.
+        record.steps.push_back(lock.Describe(lockState));
+        WriteToolLog(RunLockLogRecord(lock, lockState));
+    }
+    {
         // Made before the run starts: the thread the watchdog cuts short may
         // hold any lock by then, the heap's among them.
         quiet::RunRecord expired = RecordFor(request);

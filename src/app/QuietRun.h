@@ -9,10 +9,12 @@ struct LaunchRequest {
     quiet::CommandLine commandLine;
     quiet::Plan plan;
     std::wstring rawArguments;  // as given, for the run log
+    std::wstring logPath;       // the /log file's full path; empty when none or unresolvable
 };
 
 // Reads the process's command line and whether anybody can see its windows:
-// not in session 0, and on a window station that is visible.
+// not in session 0, on a window station that is visible, and not as
+// LocalSystem.
 LaunchRequest ReadLaunchRequest();
 
 // Everything a run without windows does (the removal, the usage, a refused

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/ToolFolderCore.h"
+#include "engine/CommandRunner.h"
 
 namespace {
 
@@ -50,13 +51,12 @@ int RemoveToolFolder() {
     const std::wstring system = SystemFolder();
     if (system.empty()) return 1;
     const std::wstring cmd = system + L"\\cmd.exe";
-    std::wstring commandLine = toolfolder::BuildRemovalCommandLine(cmd, plan);
+    std::wstring commandLine = toolfolder::BuildRemovalCommandLine(cmd, system + L"\\timeout.exe", plan);
 
-    wchar_t* current = GetEnvironmentStringsW();
-    const std::vector<std::wstring> entries = toolfolder::SplitEnvironmentBlock(current);
-    if (current != nullptr) FreeEnvironmentStringsW(current);
+    // The machine's variables, as every command the tool starts gets them,
+    // and the paths to remove.
     std::vector<wchar_t> environment =
-        toolfolder::BuildEnvironmentBlock(entries, toolfolder::RemovalVariables(plan));
+        toolfolder::BuildEnvironmentBlock(SystemCommandEnvironment(), toolfolder::RemovalVariables(plan));
 
     STARTUPINFOW si = {};
     si.cb = sizeof(si);

@@ -90,9 +90,10 @@ bool PlanRemoval(const std::wstring& exePath, bool libraryIsFile, RemovalPlan* p
     return true;
 }
 
-std::wstring BuildRemovalCommandLine(const std::wstring& cmdPath, const RemovalPlan& plan) {
+std::wstring BuildRemovalCommandLine(const std::wstring& cmdPath, const std::wstring& timeoutPath,
+                                     const RemovalPlan& plan) {
     // /S: strip exactly the outer quotes of the command, keep the rest as is.
-    std::wstring body = L"timeout /t 3 /nobreak >nul 2>nul";
+    std::wstring body = L"\"" + timeoutPath + L"\" /t 3 /nobreak >nul 2>nul";
     body += L" & del /f /q " + Quoted(kExeVariable) + L" >nul 2>nul";
     if (!plan.libraryPath.empty()) body += L" & del /f /q " + Quoted(kLibraryVariable) + L" >nul 2>nul";
     // Without /s rmdir refuses a folder that still holds anything.

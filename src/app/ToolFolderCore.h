@@ -50,8 +50,11 @@ bool PlanRemoval(const std::wstring& exePath, bool libraryIsFile, RemovalPlan* p
 
 // Command line of the hidden interpreter at `cmdPath`: AutoRun off (/D),
 // delayed expansion off (/V:OFF, so ! stays literal), a three-second wait
-// that no key cuts short, then the deletes and the non-recursive rmdir.
-std::wstring BuildRemovalCommandLine(const std::wstring& cmdPath, const RemovalPlan& plan);
+// by the system's `timeoutPath` (by its path: a bare name is looked up in
+// the current folder and along PATH) that no key cuts short, then the
+// deletes and the non-recursive rmdir.
+std::wstring BuildRemovalCommandLine(const std::wstring& cmdPath, const std::wstring& timeoutPath,
+                                     const RemovalPlan& plan);
 
 // The variables (name, value) the command line refers to.
 std::vector<std::pair<std::wstring, std::wstring>> RemovalVariables(const RemovalPlan& plan);

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine/CommandEnvironment.h"
 #include "framework/StartupTrace.h"
 
 namespace {
@@ -138,42 +139,47 @@ std::wstring ResolveSystemProgram(const std::wstring& command, const std::wstrin
     return command;
 }
 
-bool SameName(const std::wstring& entry, const wchar_t* name) {
-    const size_t n = std::wcslen(name);
-    return entry.size() > n && entry[n] == L'=' && CompareStringOrdinal(entry.c_str(), static_cast<int>(n), name,
-                                                                        static_cast<int>(n), TRUE) == CSTR_EQUAL;
-}
-
-// The commands run with the tool's rights, and PATH and PSModulePath decide
-// which program or module answers for a name; the user's part of either
-// (WindowsApps, Documents\WindowsPowerShell\Modules) is writable by whoever
-// started the tool. So the commands get the tool's environment with both
-// reduced to the system's folders.
-std::wstring CommandEnvironment(const std::wstring& systemFolder) {
-    wchar_t windows[MAX_PATH];
-    const UINT n = GetSystemWindowsDirectoryW(windows, MAX_PATH);
-    const std::wstring windowsFolder = (n > 0 && n < MAX_PATH) ? std::wstring(windows, n) : systemFolder + L"\\..";
-    const std::wstring powerShellHome = systemFolder + L"\\WindowsPowerShell\\v1.0";
-    const std::wstring path = L"Path=" + systemFolder + L";" + windowsFolder + L";" + systemFolder + L"\\Wbem;" +
-                              powerShellHome + L"\\";
-    const std::wstring modules = L"PSModulePath=" + powerShellHome + L"\\Modules";
-
-    std::wstring block;
-    if (wchar_t* env = GetEnvironmentStringsW()) {
-        for (const wchar_t* p = env; *p; p += std::wcslen(p) + 1) {
-            const std::wstring entry = p;
-            if (SameName(entry, L"Path") || SameName(entry, L"PSModulePath") ||
-                SameName(entry, L"NoDefaultCurrentDirectoryInExePath"))
-                continue;
-            block += entry;
-            block += L'\0';
+// The machine's own variables, as Windows builds them for a process of no
+// user; the tool's own block (which is the user's) only where that cannot be
+// had, and then filtered just the same.
+std::vector<std::wstring> MachineEnvironment() {
+    std::vector<std::wstring> entries;
+    auto take = [&entries](const wchar_t* block) {
+        for (const wchar_t* p = block; *p; p += std::wcslen(p) + 1) entries.emplace_back(p);
+    };
+    using CreateFn = BOOL(WINAPI*)(LPVOID*, HANDLE, BOOL);
+    using DestroyFn = BOOL(WINAPI*)(LPVOID);
+    std::wstring userenvPath;
+    HMODULE userenv = nullptr;
+    if (SystemFolder(userenvPath)) {
+        userenvPath += L"\\userenv.dll";
+        userenv = LoadLibraryExW(userenvPath.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    }
+    if (userenv != nullptr) {
+        auto create = reinterpret_cast<CreateFn>(
+            reinterpret_cast<void*>(GetProcAddress(userenv, "CreateEnvironmentBlock")));
+        auto destroy = reinterpret_cast<DestroyFn>(
+            reinterpret_cast<void*>(GetProcAddress(userenv, "DestroyEnvironmentBlock")));
+        LPVOID block = nullptr;
+        if (create && destroy && create(&block, nullptr, FALSE) && block != nullptr) {
+            take(static_cast<const wchar_t*>(block));
+            destroy(block);
+            return entries;  // userenv stays loaded for the next command
         }
+    }
+    if (wchar_t* env = GetEnvironmentStringsW()) {
+        take(env);
         FreeEnvironmentStringsW(env);
     }
-    block += path;
-    block += L'\0';
-    block += modules;
-    block += L'\0';
+    return entries;
+}
+
+std::wstring CommandEnvironment() {
+    std::wstring block;
+    for (const std::wstring& entry : SystemCommandEnvironment()) {
+        block += entry;
+        block += L'\0';
+    }
     block += L'\0';
     return block;
 }
@@ -248,6 +254,15 @@ HANDLE CreateKillOnCloseJob() {
 
 }  // namespace
 
+std::vector<std::wstring> SystemCommandEnvironment() {
+    hrengine::SystemFolders folders;
+    wchar_t buf[MAX_PATH];
+    const UINT n = GetSystemWindowsDirectoryW(buf, MAX_PATH);
+    if (!SystemFolder(folders.system)) folders.system = L"C:\\Windows\\System32";
+    folders.windows = (n > 0 && n < MAX_PATH) ? std::wstring(buf, n) : folders.system.substr(0, folders.system.rfind(L'\\'));
+    return hrengine::CommandEnvironmentEntries(MachineEnvironment(), folders);
+}
+
 int IsWow64() {
     if (!g_isWow64Process) {
         HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
@@ -287,14 +302,42 @@ int RunCommandWithin(std::wstring command, std::wstring& output, unsigned long d
     // Only the write end belongs to the child.
     SetHandleInformation(readEnd.get(), HANDLE_FLAG_INHERIT, 0);
 
-    STARTUPINFOW si;
-    std::memset(&si, 0, sizeof(si));
+    // Standard input reads nothing: a command that waits for input ends.
+    SECURITY_ATTRIBUTES inheritable = sa;
+    Handle nul;
+    *nul.out() = CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable, OPEN_EXISTING, 0,
+                             nullptr);
+    if (nul.get() == INVALID_HANDLE_VALUE) *nul.out() = nullptr;
+
+    STARTUPINFOEXW six;
+    std::memset(&six, 0, sizeof(six));
+    STARTUPINFOW& si = six.StartupInfo;
     si.cb = sizeof(si);
-    GetStartupInfoW(&si);
+    si.hStdInput = nul.get();
     si.hStdOutput = writeEnd.get();
     si.hStdError = writeEnd.get();
     si.wShowWindow = SW_HIDE;
     si.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
+
+    // The command inherits its own pipe and nothing else of the tool's: an
+    // engine's output pipe or a file the tool has open stay the tool's.
+    HANDLE inherited[2] = {writeEnd.get(), nul.get()};
+    const DWORD inheritedCount = nul.get() ? 2 : 1;
+    std::vector<unsigned char> attributeBuffer;
+    SIZE_T attributeSize = 0;
+    InitializeProcThreadAttributeList(nullptr, 1, 0, &attributeSize);
+    attributeBuffer.resize(attributeSize);
+    auto* attributes = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(attributeBuffer.data());
+    if (attributeSize == 0 || !InitializeProcThreadAttributeList(attributes, 1, 0, &attributeSize)) return 0;
+    struct DeleteLater {
+        LPPROC_THREAD_ATTRIBUTE_LIST list;
+        ~DeleteLater() { DeleteProcThreadAttributeList(list); }
+    } deleteLater{attributes};
+    if (!UpdateProcThreadAttribute(attributes, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, inherited,
+                                   inheritedCount * sizeof(HANDLE), nullptr, nullptr))
+        return 0;
+    six.lpAttributeList = attributes;
+    si.cb = sizeof(six);
 
     // /D: the AutoRun commands of the user's and the machine's registry would
     // run elevated in the command's tree, and their output (or a "chcp" that
@@ -314,10 +357,10 @@ int RunCommandWithin(std::wstring command, std::wstring& output, unsigned long d
     // the assignment fails on Windows 7, and its tree is ended one by one.
     Handle job;
     *job.out() = CreateKillOnCloseJob();
-    std::wstring environment = CommandEnvironment(systemFolder);
+    std::wstring environment = CommandEnvironment();
     PROCESS_INFORMATION pi;
     std::memset(&pi, 0, sizeof(pi));
-    DWORD flags = CREATE_SUSPENDED | CREATE_BREAKAWAY_FROM_JOB | CREATE_UNICODE_ENVIRONMENT;
+    DWORD flags = CREATE_SUSPENDED | CREATE_BREAKAWAY_FROM_JOB | CREATE_UNICODE_ENVIRONMENT | EXTENDED_STARTUPINFO_PRESENT;
     BOOL started = CreateProcessW(interpreter.c_str(), commandLine, nullptr, nullptr, TRUE, flags, &environment[0],
                                   systemFolder.c_str(), &si, &pi);
     if (!started && GetLastError() == ERROR_ACCESS_DENIED) {

@@ -15,8 +15,8 @@ constexpr unsigned long kCommandDeadlineMs = 90000;
 // and appends its standard output and standard error, converted from the
 // console's code page, to `output`. A command whose first word is
 // "powershell" or "sc" runs the system's own program, named by its full
-// path; every command gets the tool's environment with PATH and
-// PSModulePath reduced to the system's folders. Returns 1 when the command
+// path; every command gets SystemCommandEnvironment() and inherits its own
+// pipe and nothing else. Returns 1 when the command
 // was started and read to its end, 0 when nothing was started or when it
 // outlived the deadline (its process tree is then ended and `output` left
 // as it was). A program the command left running, holding the pipe, does
@@ -28,6 +28,11 @@ int RunCommand(std::wstring command, std::wstring& output);
 // ran) in `exitCode` when given: -1 when none could be had.
 int RunCommandWithin(std::wstring command, std::wstring& output, unsigned long deadlineMs,
                      long long* exitCode = nullptr);
+
+// The entries ("NAME=value") of the environment every command the tool
+// starts gets: the machine's variables, none of the user's
+// (engine/CommandEnvironment.h).
+std::vector<std::wstring> SystemCommandEnvironment();
 
 // 1 when this is a 32-bit process on 64-bit Windows, else 0.
 int IsWow64();

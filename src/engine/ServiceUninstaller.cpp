@@ -71,9 +71,11 @@ int CServiceUninstaller::UninstallService() {
     // waited for, under the progress prompt, until the outcome has been
     // shown. A mutex belongs to the thread that took it, so this thread
     // takes it and lets it go. Past the wait the run goes on as it always
-    // has: a quiet run ends well within it.
+    // has: a quiet run ends well within it. A name the tool did not make
+    // is not waited for at all.
     CRunLock lock;
-    lock.Take(kDesktopRunLockWaitMs);
+    const CRunLock::State state = lock.Take(kDesktopRunLockWaitMs);
+    if (state == CRunLock::NotOurs || state == CRunLock::Error) WriteToolLog(RunLockLogRecord(lock, state));
     const HWND target = m_hNotifyWnd;
     const UninstallResult result = hrengine::RunUninstall(
         RunnerWithin(m_nCommandDeadlineMs), &LogRecord,

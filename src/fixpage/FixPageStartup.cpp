@@ -23,6 +23,10 @@ void CTessaroModernHubrelayServiceUninstalledDlg::RunStartupChecks() {
 
     const fixpage::GateReport report = fixpage::ReportFor(failed);
     WriteToolLog(report.logText);
+    // A library refused for its signature fails as one that cannot be
+    // loaded; the record says why.
+    if (failed == fixpage::kGateLibraryLoad && m_feedbackDll.WasRefused())
+        WriteToolLog(L"TessaroFeedbackInformation.dll refused: " + m_feedbackDll.TrustNote());
     ShowPrompt(report.promptText, nullptr);
     // No window is closed on this path: no feedback question, and the tool's
     // folder stays where it is.

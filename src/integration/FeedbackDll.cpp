@@ -36,7 +36,7 @@ void CFeedbackDll::ClearExports() {
     OpenUseAgreementUrl = nullptr;
 }
 
-std::wstring CFeedbackDll::LibraryPath(unsigned firstBuffer) {
+std::wstring CFeedbackDll::ExecutablePath(unsigned firstBuffer) {
     // A cut-off executable path would name some other folder, and an elevated
     // tool must not load a library from there: grow the buffer until the path
     // fits, and give up rather than guess.
@@ -45,26 +45,52 @@ std::wstring CFeedbackDll::LibraryPath(unsigned firstBuffer) {
         const DWORD size = static_cast<DWORD>(buffer.size());
         const DWORD n = GetModuleFileNameW(nullptr, buffer.data(), size);
         if (n == 0) return std::wstring();
-        if (n < size) {
-            std::wstring path(buffer.data(), n);
-            const size_t slash = path.rfind(L'\\');
-            if (slash == std::wstring::npos) return std::wstring();
-            path.resize(slash);
-            return path + L"\\" FEEDBACK_DLL_NAME;
-        }
+        if (n < size) return std::wstring(buffer.data(), n);
         if (size >= 32768) return std::wstring();
         buffer.resize(size * 2);
     }
 }
 
+std::wstring CFeedbackDll::LibraryPath(unsigned firstBuffer) {
+    std::wstring path = ExecutablePath(firstBuffer);
+    const size_t slash = path.rfind(L'\\');
+    if (slash == std::wstring::npos) return std::wstring();
+    path.resize(slash);
+    return path + L"\\" FEEDBACK_DLL_NAME;
+}
+
 int CFeedbackDll::Load() {
     Unload();
+    m_trust = TrustCheck();
+    m_bChecked = false;
+    m_bRefused = false;
     const std::wstring path = LibraryPath();
     if (path.empty()) return 0;
-    // The full path keeps the search path out; the altered search order makes
-    // the library's own dependencies resolve from its folder and the system,
-    // not from the current directory.
-    m_hModule = LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    // Held from before the check until the library is loaded, sharing
+    // neither writing nor deletion: the bytes checked are the bytes loaded.
+    // A link in the library's place is opened itself, not followed, and
+    // then holds no signature.
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return 0;
+    m_trust = CheckLibraryTrust(file, path, ExecutablePath());
+    m_bChecked = true;
+    hr::trace::Mark("library checked");
+    if (!MayLoad(m_trust.verdict)) {
+        CloseHandle(file);
+        m_bRefused = true;
+        return 0;
+    }
+    // The full path keeps the search path out; the library's own imports
+    // come from its folder and the system folder only. Without the loader
+    // update that brought the search flags (an unpatched Windows 7), the
+    // altered search order is the nearest.
+    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+    const bool searchFlags = kernel != nullptr && GetProcAddress(kernel, "AddDllDirectory") != nullptr;
+    m_hModule = LoadLibraryExW(path.c_str(), nullptr,
+                               searchFlags ? LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32
+                                           : LOAD_WITH_ALTERED_SEARCH_PATH);
+    CloseHandle(file);
     hr::trace::Mark("library loaded");
     if (m_hModule == nullptr) return 0;
 

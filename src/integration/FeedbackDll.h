@@ -6,6 +6,7 @@
 
 #include "integration/FeedbackExports.h"
 #include "integration/FeedbackInfo.h"
+#include "integration/LibraryTrust.h"
 
 // Identify this tool to the library.
 extern const wchar_t kFeedbackToolId[];       // "10151"
@@ -19,8 +20,15 @@ public:
 
     // Loads the library from the executable's own folder only (never from
     // the search path) and resolves all eleven exports. 1 when the library
-    // loaded and every export was found, else 0.
+    // loaded and every export was found, else 0. A signed tool loads only a
+    // library signed by its own signer (LibraryTrust.h); one that is not is
+    // never loaded, and WasRefused() says so.
     int Load();
+    // Whether the last Load() refused the library for its signature.
+    bool WasRefused() const { return m_bRefused; }
+    // What the last Load() found of the library's signature, for a run log;
+    // empty when no library was there to check.
+    std::wstring TrustNote() const { return m_bChecked ? ::TrustNote(m_trust) : std::wstring(); }
     // Frees the library and forgets every export; harmless when not loaded.
     void Unload();
 
@@ -40,6 +48,8 @@ public:
     // Full path the library is loaded from; empty when the executable's own
     // path cannot be had in full. (The first buffer's size only matters to tests.)
     static std::wstring LibraryPath(unsigned firstBuffer = MAX_PATH + 1);
+    // Full path of the executable; empty when it cannot be had in full.
+    static std::wstring ExecutablePath(unsigned firstBuffer = MAX_PATH + 1);
 
     HMODULE m_hModule;
     PFN_InitFreedbackDll InitFreedbackDll;
@@ -56,4 +66,8 @@ public:
 
 private:
     void ClearExports();
+
+    TrustCheck m_trust;
+    bool m_bChecked = false;
+    bool m_bRefused = false;
 };

@@ -38,6 +38,12 @@ public:
     FileHandle& operator=(const FileHandle&) = delete;
     bool Valid() const { return m_h != INVALID_HANDLE_VALUE && m_h != nullptr; }
     HANDLE Get() const { return m_h; }
+    // Hands the handle on; this one forgets it.
+    HANDLE Release() {
+        HANDLE h = m_h;
+        m_h = INVALID_HANDLE_VALUE;
+        return h;
+    }
     void Close() {
         if (Valid()) CloseHandle(m_h);
         m_h = INVALID_HANDLE_VALUE;
@@ -90,8 +96,10 @@ struct NativeFileCalls {
     using CreateFn = NTSTATUS(NTAPI*)(PHANDLE, ACCESS_MASK, POBJECT_ATTRIBUTES, PIO_STATUS_BLOCK, PLARGE_INTEGER,
                                       ULONG, ULONG, ULONG, ULONG, PVOID, ULONG);
     using SetInformationFn = NTSTATUS(NTAPI*)(HANDLE, PIO_STATUS_BLOCK, PVOID, ULONG, FILE_INFORMATION_CLASS);
+    using ToWin32Fn = ULONG(NTAPI*)(NTSTATUS);
     CreateFn create = nullptr;
     SetInformationFn setInformation = nullptr;
+    ToWin32Fn toWin32 = nullptr;
 
     NativeFileCalls() {
         HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
@@ -99,6 +107,7 @@ struct NativeFileCalls {
         create = reinterpret_cast<CreateFn>(reinterpret_cast<void*>(GetProcAddress(ntdll, "NtCreateFile")));
         setInformation =
             reinterpret_cast<SetInformationFn>(reinterpret_cast<void*>(GetProcAddress(ntdll, "NtSetInformationFile")));
+        toWin32 = reinterpret_cast<ToWin32Fn>(reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlNtStatusToDosError")));
     }
 };
 
@@ -112,7 +121,8 @@ const NativeFileCalls& Native() {
 // turned into a junction after it was checked cannot send the elevated
 // writer elsewhere. INVALID_HANDLE_VALUE on failure, with the status.
 HANDLE OpenInFolder(HANDLE folder, const std::wstring& name, ACCESS_MASK access, ULONG share,
-                    ULONG disposition, ULONG options, NTSTATUS* pStatus = nullptr) {
+                    ULONG disposition, ULONG options, NTSTATUS* pStatus = nullptr,
+                    PSECURITY_DESCRIPTOR sdIfMade = nullptr) {
     if (pStatus) *pStatus = STATUS_INVALID_PARAMETER;
     if (name.size() > 32000 || Native().create == nullptr) return INVALID_HANDLE_VALUE;
     UNICODE_STRING us;
@@ -120,7 +130,7 @@ HANDLE OpenInFolder(HANDLE folder, const std::wstring& name, ACCESS_MASK access,
     us.Length = static_cast<USHORT>(name.size() * sizeof(wchar_t));
     us.MaximumLength = us.Length;
     OBJECT_ATTRIBUTES attributes;
-    InitializeObjectAttributes(&attributes, &us, OBJ_CASE_INSENSITIVE, folder, nullptr);
+    InitializeObjectAttributes(&attributes, &us, OBJ_CASE_INSENSITIVE, folder, sdIfMade);
     IO_STATUS_BLOCK io;
     std::memset(&io, 0, sizeof(io));
     HANDLE h = nullptr;
@@ -197,6 +207,19 @@ LogTime LocalNow() {
     return LogTime{st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond, st.wMilliseconds};
 }
 
+// What the name says when asked by its path: Wine opens the target of a link
+// even when asked not to, but reports the name itself as a reparse point.
+bool NameIsReparsePoint(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && IsReparsePoint(attributes);
+}
+
+constexpr DWORD kErrorReparsePointEncountered = 4395;  // ERROR_REPARSE_POINT_ENCOUNTERED
+
+DWORD Win32ErrorOf(NTSTATUS status) {
+    return Native().toWin32 != nullptr ? static_cast<DWORD>(Native().toWin32(status)) : ERROR_ACCESS_DENIED;
+}
+
 std::wstring CommonAppDataBase() {
     wchar_t buf[1024] = {0};
     if (!SHGetSpecialFolderPathW(nullptr, buf, CSIDL_COMMON_APPDATA, FALSE)) return std::wstring();
@@ -219,6 +242,81 @@ void CreateLogFolder(const std::wstring& folder) {
 }
 
 }  // namespace
+
+HANDLE OpenFileWithoutLinks(const std::wstring& root, const std::vector<std::wstring>& folders,
+                            const std::wstring& file, DWORD* error) {
+    *error = 0;
+    PSECURITY_DESCRIPTOR sd = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(kRunLogFolderSddl, SDDL_REVISION_1, &sd, nullptr)) {
+        *error = GetLastError();
+        return INVALID_HANDLE_VALUE;
+    }
+    struct FreeLater {
+        PSECURITY_DESCRIPTOR sd;
+        ~FreeLater() { LocalFree(sd); }
+    } freeLater{sd};
+
+    // Every folder on the way stays open, without sharing its deletion, until
+    // the file is open: none can be renamed or removed and put back as a
+    // link meanwhile.
+    std::vector<HANDLE> held;
+    struct CloseLater {
+        std::vector<HANDLE>& handles;
+        ~CloseLater() {
+            for (HANDLE h : handles) CloseHandle(h);
+        }
+    } closeLater{held};
+    const ACCESS_MASK folderAccess = FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES | FILE_ADD_FILE |
+                                     FILE_ADD_SUBDIRECTORY;
+    HANDLE folder = CreateFileW(root.c_str(), folderAccess, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (folder == INVALID_HANDLE_VALUE) {
+        *error = GetLastError();
+        return INVALID_HANDLE_VALUE;
+    }
+    held.push_back(folder);
+
+    std::wstring path = root;
+    auto refuse = [error](DWORD code) {
+        *error = code;
+        return INVALID_HANDLE_VALUE;
+    };
+    for (const std::wstring& name : folders) {
+        path += name;
+        if (NameIsReparsePoint(path)) return refuse(kErrorReparsePointEncountered);
+        NTSTATUS status = 0;
+        HANDLE next = OpenInFolder(folder, name, folderAccess, FILE_SHARE_READ | FILE_SHARE_WRITE, FILE_OPEN_IF,
+                                   FILE_DIRECTORY_FILE, &status, sd);
+        if (next == INVALID_HANDLE_VALUE) return refuse(Win32ErrorOf(status));
+        held.push_back(next);
+        BY_HANDLE_FILE_INFORMATION info;
+        if (!GetFileInformationByHandle(next, &info)) return refuse(GetLastError());
+        if (!(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return refuse(ERROR_DIRECTORY);
+        if (IsReparsePoint(info.dwFileAttributes) || NameIsReparsePoint(path))
+            return refuse(kErrorReparsePointEncountered);
+        folder = next;
+        path += L"\\";
+    }
+
+    path += file;
+    if (NameIsReparsePoint(path)) return refuse(kErrorReparsePointEncountered);
+    NTSTATUS status = 0;
+    HANDLE h = OpenInFolder(folder, file, GENERIC_WRITE | FILE_READ_ATTRIBUTES, FILE_SHARE_READ, FILE_OPEN_IF,
+                            FILE_NON_DIRECTORY_FILE, &status);
+    if (h == INVALID_HANDLE_VALUE) return refuse(Win32ErrorOf(status));
+    FileHandle opened(h);
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(h, &info)) return refuse(GetLastError());
+    if (IsReparsePoint(info.dwFileAttributes) || NameIsReparsePoint(path)) return refuse(kErrorReparsePointEncountered);
+    // A second name would let whoever made it read, or have the tool
+    // overwrite, a file elsewhere.
+    if (info.nNumberOfLinks > 1) return refuse(ERROR_TOO_MANY_LINKS);
+    // Emptied only now that it is known to be the file itself.
+    LARGE_INTEGER zero;
+    zero.QuadPart = 0;
+    if (!SetFilePointerEx(h, zero, nullptr, FILE_BEGIN) || !SetEndOfFile(h)) return refuse(GetLastError());
+    return opened.Release();
+}
 
 std::string ToLogText(const std::wstring& text) {
     if (text.empty()) return std::string();

@@ -12,6 +12,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace hrlog {
 
@@ -21,6 +22,19 @@ namespace hrlog {
 // so nothing is inherited from above.
 constexpr wchar_t kLogFolderSddl[] =
     L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
+
+// The access list of a folder a run log's path lacks: SYSTEM and
+// Administrators only, nothing inherited from above.
+constexpr wchar_t kRunLogFolderSddl[] = L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)";
+
+// Opens `file` for writing, emptied, below `root` (a drive's or share's root)
+// through `folders`, one name at a time, each name looked up in the folder
+// opened before it: no folder or file that is a link or a junction, no file
+// that has a second name elsewhere (a hard link). Folders that are missing
+// are made with kRunLogFolderSddl. The file shares reading only. Returns the
+// handle, or INVALID_HANDLE_VALUE with the Win32 error in `*error`.
+HANDLE OpenFileWithoutLinks(const std::wstring& root, const std::vector<std::wstring>& folders,
+                            const std::wstring& file, DWORD* error);
 
 // Wide text to the code page 936 bytes records and file names are kept in,
 // and back. Independent of the process's locale and ANSI code page.

@@ -26,10 +26,18 @@ inline void WriteBytes(DWORD which, const std::string& bytes) {
         WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }
 
+// A test's setting: from the environment when the test started the
+// stand-in itself, else from HKCU\Software\HubrelayStandins, as the tool
+// passes none of its caller's variables to the commands it starts.
 inline std::wstring Env(const wchar_t* name) {
     wchar_t buf[1024];
     const DWORD n = GetEnvironmentVariableW(name, buf, 1024);
-    return (n > 0 && n < 1024) ? std::wstring(buf, n) : std::wstring();
+    if (n > 0 && n < 1024) return std::wstring(buf, n);
+    DWORD size = sizeof(buf);
+    if (RegGetValueW(HKEY_CURRENT_USER, L"Software\\HubrelayStandins", name, RRF_RT_REG_SZ,
+                     nullptr, buf, &size) == ERROR_SUCCESS)
+        return std::wstring(buf);
+    return std::wstring();
 }
 
 // The program's own name, as ApplyFault was told it.

@@ -78,4 +78,28 @@ inline bool WriteAnsiFile(const std::wstring& path, const std::string& bytes) {
     return written == bytes.size();
 }
 
+// Where the stand-ins (testenv/standins) read a setting their environment
+// lacks: the tool gives the commands it starts the machine's variables only,
+// so a test's STANDIN_* variables reach them only from here.
+constexpr wchar_t kStandinKey[] = L"Software\\HubrelayStandins";
+
+// Sets a variable (nullptr clears it) in this process's environment, and a
+// stand-in's setting (a STANDIN_* name) also in the registry, for the
+// stand-ins the tool's commands start.
+inline void SetStandin(const wchar_t* name, const wchar_t* value) {
+    SetEnvironmentVariableW(name, value);
+    if (wcsncmp(name, L"STANDIN_", 8) != 0) return;
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, kStandinKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS)
+        return;
+    if (value != nullptr) {
+        RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
+                       static_cast<DWORD>((wcslen(value) + 1) * sizeof(wchar_t)));
+    } else {
+        RegDeleteValueW(key, name);
+    }
+    RegCloseKey(key);
+}
+
 }  // namespace wtest

@@ -93,6 +93,16 @@ TEST(QuietPlan, WindowsOnlyWhereSomebodyCanClick) {
         EXPECT_EQ(plan.action, c.action) << what;
         EXPECT_EQ(plan.windowless, c.windowless) << what;
         EXPECT_EQ(plan.noInteractiveDesktop, !c.interactive) << what;
+        EXPECT_FALSE(plan.localSystem) << what;
+    }
+    // LocalSystem never gets a window, not even on a desktop somebody sees;
+    // what it was asked to do stays the same.
+    for (const Case& c : cases) {
+        const Plan plan = PlanFor(ParseCommandLine(c.args), c.interactive, true);
+        const std::string what = c.args.empty() ? std::string("(none)") : Narrow(c.args[0]);
+        EXPECT_TRUE(plan.windowless) << what;
+        EXPECT_TRUE(plan.localSystem) << what;
+        EXPECT_EQ(plan.action, c.action == Action::Desktop ? Action::Quiet : c.action) << what;
     }
 }
 
@@ -115,6 +125,8 @@ TEST(QuietOutcome, ExitCodesAndWordsEnginesRead) {
         {OutcomeForGate(fixpage::kGateLibraryInit), 1114, L"companion-failed"},
         {OutcomeForGate(fixpage::kGateNotifyWindow), 1603, L"failed"},
         {Outcome::BadCommandLine, 87, L"bad-command-line"},
+        {Outcome::CompanionUntrusted, 577, L"companion-untrusted"},
+        {Outcome::LogFailed, 1622, L"log-failed"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(CodeFor(c.outcome).code, c.code) << Narrow(c.word);
@@ -143,16 +155,53 @@ TEST(QuietRunLog, StepsThenTheResultLineLast) {
     record.outcome = Outcome::BadCommandLine;
     const std::wstring text = RunLogText(record);
     EXPECT_NE(text.find(L"\r\nmode: desktop\r\nRESULT=87 bad-command-line\r\n"), std::wstring::npos);
+    // Where the log itself is, before anything else the run says; and why a
+    // run of SYSTEM was quiet.
+    record.logPath = L"C:\\Windows\\Logs\\r.log";
+    record.windowless = true;
+    record.localSystem = true;
+    EXPECT_EQ(RunLogText(record),
+              L"Tessaro Veride Hubrelay uninstall tool 1.2.24.1010\r\n"
+              L"log: C:\\Windows\\Logs\\r.log\r\n"
+              L"command line: /log C:\\r.log\r\n"
+              L"mode: quiet\r\n"
+              L"LocalSystem: quiet\r\n"
+              L"RESULT=87 bad-command-line\r\n");
 }
 
-TEST(QuietRunLog, FoldersBelowTheRootOutermostFirst) {
+TEST(QuietRunLog, PathTakenApartFromTheRootDown) {
     using V = std::vector<std::wstring>;
-    EXPECT_EQ(FoldersFor(L"C:\\a\\b\\r.log"), (V{L"C:\\a", L"C:\\a\\b"}));
-    EXPECT_EQ(FoldersFor(L"C:/a//b/r.log"), (V{L"C:/a", L"C:/a//b"}));
-    EXPECT_EQ(FoldersFor(L"C:\\r.log"), V{});
-    EXPECT_EQ(FoldersFor(L"\\\\srv\\share\\logs\\r.log"), (V{L"\\\\srv\\share\\logs"}));
-    EXPECT_EQ(FoldersFor(L"\\\\?\\C:\\x\\r.log"), (V{L"\\\\?\\C:\\x"}));
-    EXPECT_EQ(FoldersFor(L"\\\\?\\UNC\\srv\\share\\x\\r.log"), (V{L"\\\\?\\UNC\\srv\\share\\x"}));
-    EXPECT_EQ(FoldersFor(L"logs\\..\\r.log"), (V{L"logs"}));
-    EXPECT_EQ(FoldersFor(L"r.log"), V{});
+    struct Case {
+        const wchar_t* path;
+        bool valid;
+        const wchar_t* root;
+        V folders;
+        const wchar_t* file;
+    };
+    const Case cases[] = {
+        {L"C:\\a\\b\\r.log", true, L"C:\\", {L"a", L"b"}, L"r.log"},
+        {L"C:/a//b/r.log", true, L"C:\\", {L"a", L"b"}, L"r.log"},
+        {L"C:\\r.log", true, L"C:\\", {}, L"r.log"},
+        {L"\\\\srv\\share\\logs\\r.log", true, L"\\\\srv\\share\\", {L"logs"}, L"r.log"},
+        {L"\\\\?\\C:\\x\\r.log", true, L"\\\\?\\C:\\", {L"x"}, L"r.log"},
+        {L"\\\\?\\UNC\\srv\\share\\x\\r.log", true, L"\\\\?\\UNC\\srv\\share\\", {L"x"}, L"r.log"},
+        // Nothing that is not a full path to a file.
+        {L"r.log", false, L"", {}, L""},
+        {L"logs\\r.log", false, L"", {}, L""},
+        {L"\\r.log", false, L"", {}, L""},
+        {L"C:r.log", false, L"", {}, L""},
+        {L"C:\\", false, L"", {}, L""},
+        {L"C:\\logs\\", false, L"", {}, L""},
+        {L"\\\\srv\\share", false, L"", {}, L""},
+        {L"\\\\?\\C:\\x\\..\\r.log", false, L"", {}, L""},
+        {L"C:\\.\\r.log", false, L"", {}, L""},
+    };
+    for (const Case& c : cases) {
+        const WalkPath walk = SplitForWalk(c.path);
+        EXPECT_EQ(walk.valid, c.valid) << Narrow(c.path);
+        if (!c.valid) continue;
+        EXPECT_EQ(walk.root, c.root) << Narrow(c.path);
+        EXPECT_EQ(walk.folders, c.folders) << Narrow(c.path);
+        EXPECT_EQ(walk.file, c.file) << Narrow(c.path);
+    }
 }

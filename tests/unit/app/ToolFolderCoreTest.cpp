@@ -85,11 +85,11 @@ TEST(ToolFolderPlan, PathsUnfitForACommandGiveNoPlan) {
 TEST(ToolFolderCommand, PathsTravelOnlyInVariables) {
     RemovalPlan plan;
     ASSERT_TRUE(PlanRemoval(L"C:\\x %PATH% & rd ^ (a)!\\tool.exe", true, &plan));
-    const std::wstring line = BuildRemovalCommandLine(L"C:\\Windows\\system32\\cmd.exe", plan);
+    const std::wstring line = BuildRemovalCommandLine(L"C:\\Windows\\system32\\cmd.exe", L"C:\\Windows\\system32\\timeout.exe", plan);
     EXPECT_EQ(line.rfind(L"\"C:\\Windows\\system32\\cmd.exe\" /D /V:OFF /S /C \"", 0), 0u) << line.size();
     EXPECT_FALSE(Contains(line, L"%PATH%"));
     EXPECT_FALSE(Contains(line, L"tool.exe"));
-    EXPECT_TRUE(Contains(line, L"timeout /t 3 /nobreak"));
+    EXPECT_TRUE(Contains(line, L" /C \"\"C:\\Windows\\system32\\timeout.exe\" /t 3 /nobreak"));
     EXPECT_TRUE(Contains(line, L"del /f /q \"%HR_REMOVE_TOOL_EXE%\""));
     EXPECT_TRUE(Contains(line, L"del /f /q \"%HR_REMOVE_TOOL_LIBRARY%\""));
     EXPECT_TRUE(Contains(line, L"rmdir \"%HR_REMOVE_TOOL_FOLDER%\""));
@@ -113,7 +113,7 @@ TEST(ToolFolderCommand, PathsTravelOnlyInVariables) {
 TEST(ToolFolderCommand, RootAndMissingLibraryLeaveTheirStepsOut) {
     RemovalPlan plan;
     ASSERT_TRUE(PlanRemoval(L"E:\\tool.exe", false, &plan));
-    const std::wstring line = BuildRemovalCommandLine(L"C:\\w\\cmd.exe", plan);
+    const std::wstring line = BuildRemovalCommandLine(L"C:\\w\\cmd.exe", L"C:\\w\\timeout.exe", plan);
     EXPECT_EQ(Count(line, L"del "), 1u);
     EXPECT_FALSE(Contains(line, L"rmdir"));
     EXPECT_FALSE(Contains(line, L"HR_REMOVE_TOOL_LIBRARY"));

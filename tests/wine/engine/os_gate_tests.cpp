@@ -5,6 +5,7 @@
 // when set, state what the Windows version Wine was told to be must give.
 #include <gtest/gtest.h>
 
+#include "WineTestUtil.h"
 #include "engine/CommandRunner.h"
 #include "engine/ServiceUninstaller.h"
 #include "engine/SystemVersionCore.h"
@@ -35,12 +36,12 @@ std::string Env(const char* name) {
 }
 
 int DecideWithCaption(unsigned long major, unsigned long minor, const wchar_t* caption) {
-    SetEnvironmentVariableW(L"STANDIN_OS_CAPTION", caption);
+    wtest::SetStandin(L"STANDIN_OS_CAPTION", caption);
     const int result = hrengine::DecideSupportedSystem(
         major, minor, [](std::wstring command, std::wstring& output, long long& exitCode) {
             return RunCommandWithin(std::move(command), output, kCommandDeadlineMs, &exitCode);
         });
-    SetEnvironmentVariableW(L"STANDIN_OS_CAPTION", nullptr);
+    wtest::SetStandin(L"STANDIN_OS_CAPTION", nullptr);
     return result;
 }
 

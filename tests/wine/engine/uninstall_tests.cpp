@@ -254,11 +254,11 @@ public:
         const DWORD n = GetEnvironmentVariableW(name, old, 4096);
         m_saved.emplace_back(name, n > 0 && n < 4096 ? std::wstring(old, n) : std::wstring());
         m_had.push_back(n > 0 && n < 4096);
-        SetEnvironmentVariableW(name, value);
+        wtest::SetStandin(name, value);
     }
     ~ScopedEnvironment() {
         for (size_t i = m_saved.size(); i-- > 0;)
-            SetEnvironmentVariableW(m_saved[i].first.c_str(), m_had[i] ? m_saved[i].second.c_str() : nullptr);
+            wtest::SetStandin(m_saved[i].first.c_str(), m_had[i] ? m_saved[i].second.c_str() : nullptr);
     }
 
 private:

@@ -287,12 +287,12 @@ TEST(RunCommandDeadline, EndsTheWholeTreeAndCountsAsNotRun) {
         SCOPED_TRACE(jobRefused ? "job assignment refused" : "in the job");
         const std::unique_ptr<ImportPatch> patch = RefuseJobsIf(jobRefused);
         ASSERT_TRUE(!jobRefused || patch->ok());
-        SetEnvironmentVariableW(L"STANDIN_FAULT", L"powershell:hang");
+        wtest::SetStandin(L"STANDIN_FAULT", L"powershell:hang");
         std::wstring out = L"kept";
         const ULONGLONG start = GetTickCount64();
         const int r = RunCommandWithin(L"powershell -NoProfile -command \"get-service -name X\"", out, 2000);
         const ULONGLONG elapsed = GetTickCount64() - start;
-        SetEnvironmentVariableW(L"STANDIN_FAULT", nullptr);
+        wtest::SetStandin(L"STANDIN_FAULT", nullptr);
         EXPECT_EQ(0, r);
         EXPECT_EQ(L"kept", out);
         EXPECT_GE(elapsed, 2000u);
@@ -349,7 +349,7 @@ BOOL WINAPI RecordingCreateProcessW(LPCWSTR app, LPWSTR line, LPSECURITY_ATTRIBU
 // PowerShell, found without the PATH, is told to skip the profile scripts
 // (the stand-in prints STANDIN_PROFILE as a profile would).
 TEST(RunCommandLine, NoAutoRunNoProfileAndPowerShellByItsPath) {
-    SetEnvironmentVariableW(L"STANDIN_PROFILE", L"profile ran");
+    wtest::SetStandin(L"STANDIN_PROFILE", L"profile ran");
     std::wstring out;
     {
         ImportPatch patch("CreateProcessW", reinterpret_cast<void*>(&RecordingCreateProcessW));
@@ -357,7 +357,7 @@ TEST(RunCommandLine, NoAutoRunNoProfileAndPowerShellByItsPath) {
         EXPECT_EQ(1, RunCommand(L"powershell -NoProfile -NonInteractive -command \"[Environment]::Is64BitProcess\"", out));
     }
     const std::wstring withProfile = Collect(L"powershell -command \"[Environment]::Is64BitProcess\"");
-    SetEnvironmentVariableW(L"STANDIN_PROFILE", nullptr);
+    wtest::SetStandin(L"STANDIN_PROFILE", nullptr);
     wchar_t folder[MAX_PATH];
     const std::wstring system(folder, GetSystemDirectoryW(folder, MAX_PATH));
     EXPECT_EQ(L"cmd /D /S /C \"\"" + system + L"\\WindowsPowerShell\\v1.0\\powershell.exe\" -NoProfile -NonInteractive "
@@ -453,9 +453,9 @@ TEST(StandIns, StopOfAServiceThatIsNotRunningReportsTheZhCnError) {
 }
 
 TEST(StandIns, WmiCaptionComesFromTheTest) {
-    SetEnvironmentVariableW(L"STANDIN_OS_CAPTION", L"Microsoft Windows 11 家庭中文版");
+    wtest::SetStandin(L"STANDIN_OS_CAPTION", L"Microsoft Windows 11 家庭中文版");
     const std::wstring out = Collect(L"powershell -command \"Get-WmiObject -Class Win32_OSRecoveryConfiguration\"");
-    SetEnvironmentVariableW(L"STANDIN_OS_CAPTION", nullptr);
+    wtest::SetStandin(L"STANDIN_OS_CAPTION", nullptr);
     EXPECT_NE(std::wstring::npos,
               out.find(L"Name                       : Microsoft Windows 11 家庭中文版|C:\\Windows|\\Device\\Harddisk0\\Partition2\r\n"))
         << out;

@@ -66,6 +66,7 @@ trap cleanup EXIT
 # arguments go to the launcher before "--".
 launch() {  # dir args [launcher options...]
   local dir="$1" args="$2"; shift 2
+  hr_standins_sync
   hr_wine "$launcher" "$@" --stdout "$(hr_winpath "$dir/stdout.txt")" -- \
     "\"$(hr_winpath "$dir/$HR_TOOL_NAME")\" $args" 2>/dev/null | tr -d '\r'
 }

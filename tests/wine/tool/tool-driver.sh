@@ -71,8 +71,28 @@ hr_journal() { cat "$1/$HR_LIBRARY_JOURNAL" 2>/dev/null; }
 
 # What Wine prints about the tool (a crash's "Unhandled exception" among
 # it) is kept, so that a test that loses the tool can say how it ended.
+# The tool passes none of its caller's variables to the commands it starts,
+# so the stand-ins read a test's STANDIN_* settings from the registry
+# (HKCU\Software\HubrelayStandins): this puts there exactly the STANDIN_*
+# variables of the calling shell, and clears what an earlier start left.
+hr_standins_sync() {
+  local wanted name value reg
+  wanted="$(env | grep '^STANDIN_' | sort || true)"
+  reg="$(mktemp "${TMPDIR:-/tmp}/hr-standins.XXXXXX.reg")"
+  { printf 'REGEDIT4\r\n\r\n[-HKEY_CURRENT_USER\\Software\\HubrelayStandins]\r\n\r\n'
+    printf '[HKEY_CURRENT_USER\\Software\\HubrelayStandins]\r\n'
+    while IFS='=' read -r name value; do
+      [ -n "$name" ] || continue
+      value=${value//\\/\\\\}
+      printf '"%s"="%s"\r\n' "$name" "${value//\"/\\\"}"
+    done <<<"$wanted"; } > "$reg"
+  hr_wine regedit /S "$(hr_winpath "$reg")" >/dev/null 2>&1 || hr_fail "cannot write the stand-ins' settings"
+  rm -f "$reg"
+}
+
 hr_start_tool() {  # dir
   local dir="$1"
+  hr_standins_sync
   HR_TOOL_WINPATH=$(hr_winpath "$dir/$HR_TOOL_NAME")
   # (one file per script: the previous run's text is of no more use)
   rm -f "${HR_TOOL_ERR:-}"

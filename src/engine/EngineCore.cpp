@@ -1,1 +1,0 @@
-// Portable decisions of the uninstall engine live here.
