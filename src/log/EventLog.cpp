@@ -35,8 +35,8 @@ bool ReadExpandString(HKEY key, const wchar_t* name, std::wstring* out) {
             type != REG_EXPAND_SZ) {
             return false;
         }
-        // One character more than asked for: a stored value need not end in
-        // a zero.
+        // Room for a terminating zero after an odd byte count: a stored
+        // value need not end in one.
         std::vector<wchar_t> buf(bytes / sizeof(wchar_t) + 2, L'\0');
         DWORD size = bytes;
         const LONG rc =

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <set>
-
 using namespace hrlog;
 
 // The ids and levels are what fleet tools filter on: they never move.
@@ -33,25 +31,15 @@ TEST(RunEvents, EveryOutcomeHasItsIdAndLevel) {
         EXPECT_EQ(c.id, e.id);
         EXPECT_EQ(c.level, e.level);
     }
-    std::size_t count = 0;
-    RunEventTable(&count);
-    EXPECT_EQ(sizeof(cases) / sizeof(cases[0]), count);
-}
-
-TEST(RunEvents, TableRowsAreDistinctAndAgreeWithTheLookup) {
+    // The table the message texts are checked against has these rows, in
+    // this order.
     std::size_t count = 0;
     const RunEventRow* rows = RunEventTable(&count);
-    ASSERT_NE(nullptr, rows);
-    std::set<std::uint32_t> ids;
-    std::set<std::wstring> words;
+    ASSERT_EQ(sizeof(cases) / sizeof(cases[0]), count);
     for (std::size_t i = 0; i < count; ++i) {
-        ids.insert(rows[i].event.id);
-        words.insert(rows[i].word);
-        EXPECT_EQ(rows[i].event.id, RunEventFor(rows[i].word).id);
-        EXPECT_EQ(1000u + i, rows[i].event.id) << "rows in id order, no gaps";
+        EXPECT_EQ(std::wstring(cases[i].word), rows[i].word);
+        EXPECT_EQ(cases[i].id, rows[i].event.id);
     }
-    EXPECT_EQ(count, ids.size());
-    EXPECT_EQ(count, words.size());
 }
 
 TEST(RunEvents, AnUnknownWordIsAFailure) {
