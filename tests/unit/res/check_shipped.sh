@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The shipped i686 executable carries the resources: the x86 manifest asking
 # for elevation, the 61 pictures, the icon group, the About string and the
-# version block, all in zh-CN and nothing in another language.
+# version block, all in zh-CN, and the event-log message table, in US English
+# (the language every system falls back to for it); nothing else.
 set -euo pipefail
 exe="${1:?shipped executable}"
 dump="$(mktemp)"
@@ -21,8 +22,14 @@ expect "icon group" '^128 14 ' 1
 expect "thirteen icon images" 'Has 13 elements' 1
 expect "version block" 'BLOCK "080404b0"' 1
 expect "dialog templates" '^[0-9]* DIALOGEX' 9
-# windres prints a LANGUAGE line only where the language changes
-expect "languages" '^LANGUAGE ' 1
-expect "zh-CN" '^LANGUAGE 4, 2$' 1
+expect "event-log message table" '^1 11 ' 1
+# windres prints a LANGUAGE line only where the language changes, in the
+# order of the resource types: the message table (type 11) lies between
+# zh-CN ones.
+expect "languages" '^LANGUAGE ' 3
+expect "zh-CN" '^LANGUAGE 4, 2$' 2
+expect "US English" '^LANGUAGE 9, 1$' 1
+english="$(awk '/^LANGUAGE / { lang = $0 } /^[0-9]+ [0-9A-Z"]/ && lang == "LANGUAGE 9, 1" { print $1 " " $2 }' "$dump")"
+[ "$english" = "1 11" ] || { echo "FAIL: in US English: ${english:-nothing}, expected the message table alone"; status=1; }
 [ "$status" = 0 ] && echo "shipped resources: all checks passed"
 exit $status
