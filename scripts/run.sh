@@ -135,7 +135,7 @@ quiet_run() {
   echo "run: now a quiet run, as a deployment engine starts it:"
   register_service
   fresh_folder
-  local out="$demo/stdout.txt" log_win='C:\ProgramData\HubrelayDeploy\run.log'
+  local out="$demo/stdout.txt" log_win='C:\Windows\Logs\HubrelayDeploy\run.log'
   echo "run:   \"$demo_win\\$exe_name\" /quiet /log $log_win"
   local launched
   launched=$(hr_wine "$bin/hrlaunch.exe" --stdout "$(hr_winepath -w "$out")" -- \
@@ -143,7 +143,7 @@ quiet_run() {
   echo "run: the quiet run ended with exit code ${launched#exit=}; its standard output:"
   sed 's/^/       /' "$out" | tr -d '\r'
   echo "run: its run log ($log_win):"
-  tr -d '\r' < "$prefix/drive_c/ProgramData/HubrelayDeploy/run.log" | sed 's/^/       /'
+  tr -d '\r' < "$prefix/drive_c/windows/logs/HubrelayDeploy/run.log" | sed 's/^/       /'
   if sc_ query HubrelayService | grep -q SERVICE_NAME; then
     echo "run: HubrelayService is still registered"
   else

@@ -27,8 +27,13 @@ hr_winecfg_version() {  # [name]: with no name prints the prefix's version
   if [ $# -eq 0 ]; then hr_wine winecfg -v 2>/dev/null | tr -d '\r'; else hr_wine winecfg -v "$1" >/dev/null 2>&1; fi
 }
 hr_winepath() { hr_wine winepath "$@" 2>/dev/null | tr -d '\r'; }
-# The prefix's sc (the zh-CN stand-in in system32), its output as UTF-8.
-hr_sc() { hr_wine sc "$@" 2>/dev/null | iconv -f GBK -t UTF-8 | tr -d '\r' || true; }
+# The prefix's sc (the zh-CN stand-in in system32), its output as UTF-8;
+# a script's own calls never take a test's settings meant for the tool's
+# commands (HKCU\Software\HubrelayStandins).
+hr_sc() { STANDIN_NO_REGISTRY=1 hr_wine sc "$@" 2>/dev/null | iconv -f GBK -t UTF-8 | tr -d '\r' || true; }
+# Forgets the stand-ins' settings an earlier test left for the tool's
+# commands.
+hr_standins_clear() { hr_wine reg delete 'HKCU\Software\HubrelayStandins' /f >/dev/null 2>&1 || true; }
 
 # Both loaders must be there: a prefix without the 32-bit one cannot run
 # the shipped tool at all.

@@ -40,7 +40,7 @@ bool IsLogName(const std::wstring& n) {
 bool IsKnownSwitch(const std::wstring& arg) {
     std::wstring n;
     if (!SplitSwitch(arg, &n)) return false;
-    return IsQuietName(n) || IsHelpName(n) || n == L"norestart" || IsLogName(n);
+    return IsQuietName(n) || IsHelpName(n) || n == L"norestart" || n == L"check" || IsLogName(n);
 }
 
 bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
@@ -89,6 +89,8 @@ CommandLine ParseCommandLine(const std::vector<std::wstring>& args) {
             cl.quiet = true;
         } else if (IsHelpName(name)) {
             cl.help = true;
+        } else if (name == L"check") {
+            cl.check = true;
         } else if (name == L"norestart") {
             // The tool never restarts a machine: nothing to turn off.
         } else if (IsLogName(name)) {
@@ -175,6 +177,11 @@ Plan PlanFor(const CommandLine& commandLine, bool interactiveDesktop, bool local
         plan.action = Action::BadCommandLine;
     } else if (commandLine.help) {
         plan.action = Action::Usage;
+    } else if (commandLine.check) {
+        // An answer on standard output and in the exit code, for a
+        // detection script: never a window.
+        plan.action = Action::Check;
+        plan.windowless = true;
     } else if (plan.windowless) {
         plan.action = Action::Quiet;
     } else {
@@ -187,6 +194,7 @@ const wchar_t kUsagePrompt[] =
     L"用法：/quiet 静默卸载，不显示窗口（也可写 /q /qn /s /silent /verysilent）\n"
     L"/log 文件：运行记录（UTF-8），末行 RESULT=退出码\n"
     L"/norestart：可写，本工具从不重启计算机\n"
+    L"/check：只检查服务是否存在，不做任何更改（退出码 1 存在，0 不存在）\n"
     L"退出码：0 成功，3010 重启后完成，1603 失败，1618 另一次运行进行中";
 
 const char kUsageText[] =
@@ -195,6 +203,8 @@ const char kUsageText[] =
     "  /log <file>  write a run log in UTF-8 (also /log:<file>, /log=<file>); its last line is\r\n"
     "               RESULT=<code> <word>\r\n"
     "  /norestart   accepted; the tool never restarts the machine\r\n"
+    "  /check       only say whether the service is there, changing nothing: CHECK=<code> <word>,\r\n"
+    "               exit 1 present, 0 absent or removed after the next restart, 1603 unknown\r\n"
     "  /?, /h, /help  this text\r\n"
     "Switches take /, - or -- in any letter case. Exit codes: 0 removed or not present,\r\n"
     "3010 removed after the next restart, 1603 failed, 1618 another run is under way,\r\n"
@@ -217,15 +227,41 @@ std::wstring ResultLine(Outcome outcome) {
     return L"RESULT=" + std::to_wstring(c.code) + L" " + c.word;
 }
 
+OutcomeCode CheckCodeFor(CheckOutcome outcome) {
+    switch (outcome) {
+    case CheckOutcome::Absent: return {0, L"absent"};
+    case CheckOutcome::RemovedAfterRestart: return {0, L"removed-after-restart"};
+    case CheckOutcome::Present: return {1, L"present"};
+    case CheckOutcome::Unknown:
+    default: return {1603, L"unknown"};
+    }
+}
+
+std::wstring CheckLine(CheckOutcome outcome) {
+    const OutcomeCode c = CheckCodeFor(outcome);
+    return L"CHECK=" + std::to_wstring(c.code) + L" " + c.word;
+}
+
 std::wstring RunLogText(const RunRecord& record) {
+    std::wstring text = RunLogHeader(record);
+    for (const std::wstring& step : record.steps) text += step + L"\r\n";
+    return text + ResultLine(record.outcome) + L"\r\n";
+}
+
+std::wstring EventText(const RunRecord& record, const std::wstring& answer) {
+    std::wstring text = answer + L"\r\n" + RunLogHeader(record);
+    for (const std::wstring& step : record.steps) text += step + L"\r\n";
+    return text;
+}
+
+std::wstring RunLogHeader(const RunRecord& record) {
     std::wstring text = L"Tessaro Veride Hubrelay uninstall tool " + std::wstring(fixpage::kToolVersion) + L"\r\n";
     if (!record.logPath.empty()) text += L"log: " + record.logPath + L"\r\n";
     text += L"command line: " + record.commandLine + L"\r\n";
-    text += record.windowless ? L"mode: quiet\r\n" : L"mode: desktop\r\n";
+    text += record.check ? L"mode: check\r\n" : record.windowless ? L"mode: quiet\r\n" : L"mode: desktop\r\n";
     if (record.noInteractiveDesktop) text += L"no interactive desktop: quiet\r\n";
     if (record.localSystem) text += L"LocalSystem: quiet\r\n";
-    for (const std::wstring& step : record.steps) text += step + L"\r\n";
-    return text + ResultLine(record.outcome) + L"\r\n";
+    return text;
 }
 
 WalkPath SplitForWalk(const std::wstring& fullPath) {

@@ -22,6 +22,7 @@ enum class SwitchError {
 struct CommandLine {
     bool quiet = false;
     bool help = false;
+    bool check = false;  // only say whether the service is there
     bool hasLog = false;
     std::wstring logPath;
     SwitchError error = SwitchError::None;
@@ -30,7 +31,7 @@ struct CommandLine {
 
 // The arguments after the program's name. Switches in any letter case,
 // introduced by /, - or --: quiet (q, qn, s, silent, verysilent),
-// norestart, log <file> (log:<file>, log=<file>), ?, h, help.
+// norestart, check, log <file> (log:<file>, log=<file>), ?, h, help.
 CommandLine ParseCommandLine(const std::vector<std::wstring>& args);
 
 enum class Outcome {
@@ -69,6 +70,7 @@ enum class Action {
     Quiet,          // the removal with no window at all
     Usage,          // the switches, then exit 0
     BadCommandLine, // exit 87, nothing queried, stopped or removed
+    Check,          // whether the service is there, changing nothing, no window
 };
 struct Plan {
     Action action = Action::Desktop;
@@ -92,18 +94,35 @@ extern const char kUsageText[];
 // "RESULT=<code> <word>".
 std::wstring ResultLine(Outcome outcome);
 
+// What /check found. Its exit codes are a detection's: 1 when the removal
+// still has something to do, 0 when it has not (gone, or deleted and listed
+// only until the restart), 1603 when the query could not run.
+enum class CheckOutcome { Absent, RemovedAfterRestart, Present, Unknown };
+OutcomeCode CheckCodeFor(CheckOutcome outcome);
+// "CHECK=<code> <word>".
+std::wstring CheckLine(CheckOutcome outcome);
+
 // What the run log holds, in order: the tool and its version, the mode,
 // one line per step with its evidence, and the result line last.
 struct RunRecord {
     bool windowless = true;  // "mode: quiet", else "mode: desktop"
     bool noInteractiveDesktop = false;
     bool localSystem = false;
+    bool check = false;    // "mode: check": /check, which changes nothing
     std::wstring logPath;  // the run log's own full path, said at its top
     std::wstring commandLine;
     std::vector<std::wstring> steps;
     Outcome outcome = Outcome::Failed;
 };
 std::wstring RunLogText(const RunRecord& record);  // lines end in CR LF
+// Its first lines, up to the steps: what a run log holds before anything
+// has been done.
+std::wstring RunLogHeader(const RunRecord& record);
+// The Application event's text: `answer` (the result line, or /check's
+// line) first, where a reader of the event, and a viewer that shows only
+// its start, sees it; then the run log's lines up to the steps, and the
+// steps.
+std::wstring EventText(const RunRecord& record, const std::wstring& answer);
 
 // A full path taken apart for a walk that opens one name at a time from the
 // root down: the root (C:\ or \\server\share\ or \\?\C:\ and the like), the

@@ -11,16 +11,22 @@
 #include "engine/RunLock.h"
 #include "engine/ServiceUninstaller.h"
 #include "integration/FeedbackDll.h"
+#include "log/EventLog.h"
 #include "log/LogSave.h"
 
 namespace {
 
-// The longest a quiet run may take. Each command ends by its deadline: the
-// system check's, the query, the stop, the delete, a confirming query and
-// one look at the state that hangs (the looks that answer take moments),
-// and the wait for a stop in progress comes on top. The companion
-// library's start has no deadline: two minutes for it, one for the rest.
-constexpr DWORD kQuietRunBoundMs = 6 * kCommandDeadlineMs + kQuietSettleMs + 3 * 60 * 1000;
+// The longest a quiet run may take, whatever hangs (a command, the
+// companion library's start, which has no deadline of its own, a look after
+// the delete). Group Policy stops waiting for startup scripts after 600 s
+// by default (MaxGPOScriptWait), all of them together, and the run's answer
+// would then be lost: 540 s leaves the engine a minute. A command that hangs
+// ends by its own 90 s deadline well before. (Tests build the tool with a
+// bound of a few seconds.)
+#ifndef HR_QUIET_RUN_BOUND_MS
+#define HR_QUIET_RUN_BOUND_MS 540000
+#endif
+constexpr DWORD kQuietRunBoundMs = HR_QUIET_RUN_BOUND_MS;
 
 bool HasInteractiveDesktop() {
     // Services and the engines that run as SYSTEM live in session 0, whose
@@ -77,10 +83,13 @@ public:
         return m_h == INVALID_HANDLE_VALUE ? (error != 0 ? error : ERROR_ACCESS_DENIED) : 0;
     }
     void Write(const std::wstring& text) { WriteBytes(Utf8(text)); }
+    // Each piece reaches the disk before the run goes on: a run ended from
+    // outside (an engine's time limit, a restart) leaves all it had done.
     void WriteBytes(const std::string& bytes) {
         if (m_h == INVALID_HANDLE_VALUE) return;
         DWORD written = 0;
         WriteFile(m_h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+        FlushFileBuffers(m_h);
     }
 
 private:
@@ -115,11 +124,35 @@ bool RunsAsLocalSystem() {
     return system;
 }
 
-// Both records of the outcome: the run log, and the result line on a
-// redirected standard output.
+// A run's record as it happens: each step goes to the run log the moment
+// it has ended, and is kept for the outcome's event.
+class RunJournal {
+public:
+    RunJournal(RunLogFile& log, quiet::RunRecord& record) : m_log(log), m_record(record) {}
+    void Begin() { m_log.Write(quiet::RunLogHeader(m_record)); }
+    void Step(const std::wstring& line) {
+        m_record.steps.push_back(line);
+        m_log.Write(line + L"\r\n");
+    }
+
+private:
+    RunLogFile& m_log;
+    quiet::RunRecord& m_record;
+};
+
+// The Application event log's record of a run: a report, which never
+// changes the outcome.
+void ReportEvent(const quiet::RunRecord& record) {
+    hrlog::ReportRunOutcome(quiet::CodeFor(record.outcome).word,
+                            quiet::EventText(record, quiet::ResultLine(record.outcome)));
+}
+
+// Every record of the outcome: the run log's last line, the result line on
+// a redirected standard output, and the event.
 int Finish(RunLogFile& log, quiet::RunRecord& record) {
-    log.Write(quiet::RunLogText(record));
+    log.Write(quiet::ResultLine(record.outcome) + L"\r\n");
     WriteStandardOutput(Utf8(quiet::ResultLine(record.outcome)) + "\r\n");
+    ReportEvent(record);
     return static_cast<int>(quiet::CodeFor(record.outcome).code);
 }
 
@@ -133,7 +166,7 @@ quiet::RunRecord RecordFor(const LaunchRequest& request) {
     return record;
 }
 
-void RunRemoval(quiet::RunRecord& record) {
+void RunRemoval(quiet::RunRecord& record, RunJournal& journal) {
     CServiceUninstaller uninstaller;
     CFeedbackDll library;
     FeedbackInfo info;
@@ -150,16 +183,16 @@ void RunRemoval(quiet::RunRecord& record) {
         WriteToolLog(fixpage::ReportFor(failed).logText);
         const std::wstring refused = L"TessaroFeedbackInformation.dll refused: " + library.TrustNote();
         WriteToolLog(refused);
-        record.steps.push_back(L"start-up: " + refused);
+        journal.Step(L"start-up: " + refused);
         record.outcome = quiet::Outcome::CompanionUntrusted;
     } else if (failed != fixpage::kGateCount) {
         WriteToolLog(fixpage::ReportFor(failed).logText);
-        record.steps.push_back(quiet::GateStep(failed));
+        journal.Step(quiet::GateStep(failed));
         record.outcome = quiet::OutcomeForGate(failed);
     } else {
-        if (!library.TrustNote().empty()) record.steps.push_back(L"start-up: " + library.TrustNote());
-        const hrengine::UninstallReport report = uninstaller.UninstallNow();
-        record.steps.insert(record.steps.end(), report.steps.begin(), report.steps.end());
+        if (!library.TrustNote().empty()) journal.Step(L"start-up: " + library.TrustNote());
+        const hrengine::UninstallReport report =
+            uninstaller.UninstallNow([&journal](const std::wstring& line) { journal.Step(line); });
         record.outcome = quiet::OutcomeFor(report.result, report.restartNeeded);
     }
     // The library's strings go back through its own managers first.
@@ -195,18 +228,88 @@ LaunchRequest ReadLaunchRequest() {
     return request;
 }
 
+namespace {
+
+// The watchdog's last act: what it needs is made before the run starts, as
+// the thread it cuts short may hold any lock by then, the heap's among them.
+// The event goes out on a thread of its own and is waited for at most a
+// moment: a stuck run may hold a lock the event log's call needs too.
+struct Expiry {
+    std::string logLines;
+    std::string resultLine;
+    UINT code = 0;
+    std::wstring eventWord;
+    std::wstring eventText;
+
+    static DWORD WINAPI ReportThread(LPVOID param) {
+        const Expiry* self = static_cast<const Expiry*>(param);
+        hrlog::ReportRunOutcome(self->eventWord, self->eventText);
+        return 0;
+    }
+    void Fire(RunLogFile& log) const {
+        log.WriteBytes(logLines);
+        WriteStandardOutput(resultLine);
+        if (HANDLE t = CreateThread(nullptr, 0, &Expiry::ReportThread, const_cast<Expiry*>(this), 0, nullptr)) {
+            WaitForSingleObject(t, 3000);
+            CloseHandle(t);
+        }
+        // Not ExitProcess: the stuck thread may hold the loader lock, which
+        // the libraries' detach would wait for. The command under way ends
+        // with its job, the run lock is left abandoned, which the next run
+        // takes as free.
+        TerminateProcess(GetCurrentProcess(), code);
+    }
+};
+
+// /check: is the service there? Nothing is stopped, deleted, locked,
+// loaded or shown; the answer is one line and the exit code.
+int RunCheck(const LaunchRequest& request) {
+    quiet::RunRecord record = RecordFor(request);
+    record.check = true;
+    RunLogFile log;
+    auto answer = [&](quiet::CheckOutcome outcome) {
+        const std::wstring line = quiet::CheckLine(outcome);
+        log.Write(line + L"\r\n");
+        WriteStandardOutput(Utf8(line) + "\r\n");
+        hrlog::ReportRunOutcome(L"check", quiet::EventText(record, line));
+        return static_cast<int>(quiet::CheckCodeFor(outcome).code);
+    };
+    if (request.commandLine.hasLog) {
+        const DWORD error = request.logPath.empty() ? ERROR_BAD_PATHNAME : log.Open(request.logPath);
+        if (error != 0) {
+            WriteStandardOutput(Utf8(L"log: cannot write " + request.commandLine.logPath + L" safely, error " +
+                                     std::to_wstring(error)) + "\r\n");
+            return answer(quiet::CheckOutcome::Unknown);
+        }
+    }
+    RunJournal journal(log, record);
+    journal.Begin();
+    CServiceUninstaller uninstaller;
+    switch (uninstaller.CheckNow([&journal](const std::wstring& line) { journal.Step(line); })) {
+    case CServiceUninstaller::Presence::Absent: return answer(quiet::CheckOutcome::Absent);
+    case CServiceUninstaller::Presence::MarkedForDelete: return answer(quiet::CheckOutcome::RemovedAfterRestart);
+    case CServiceUninstaller::Presence::Present: return answer(quiet::CheckOutcome::Present);
+    case CServiceUninstaller::Presence::Unknown:
+    default: return answer(quiet::CheckOutcome::Unknown);
+    }
+}
+
+}  // namespace
+
 int RunWithoutWindows(const LaunchRequest& request) {
     if (request.plan.action == quiet::Action::Usage) {
         WriteStandardOutput(quiet::kUsageText);
         return 0;
     }
+    if (request.plan.action == quiet::Action::Check) return RunCheck(request);
     quiet::RunRecord record = RecordFor(request);
     RunLogFile log;
+    RunJournal journal(log, record);
     if (request.plan.action == quiet::Action::BadCommandLine) {
         // The command line is the first thing wrong; a log that cannot be
         // had changes nothing of that.
-        if (request.commandLine.hasLog && !request.logPath.empty()) log.Open(request.logPath);
-        record.steps.push_back(L"command line: refused " + request.commandLine.offending);
+        if (request.commandLine.hasLog && !request.logPath.empty() && log.Open(request.logPath) == 0) journal.Begin();
+        journal.Step(L"command line: refused " + request.commandLine.offending);
         record.outcome = quiet::Outcome::BadCommandLine;
         return Finish(log, record);
     }
@@ -217,47 +320,47 @@ int RunWithoutWindows(const LaunchRequest& request) {
     CRunLock lock;
     const CRunLock::State lockState = lock.TryTake();
     if (lockState == CRunLock::Busy) {
+        record.steps.push_back(lock.Describe(lockState));
         record.outcome = quiet::Outcome::Busy;
         WriteStandardOutput(Utf8(quiet::ResultLine(record.outcome)) + "\r\n");
+        ReportEvent(record);
         return static_cast<int>(quiet::CodeFor(record.outcome).code);
     }
     if (request.commandLine.hasLog) {
         const DWORD error = request.logPath.empty() ? ERROR_BAD_PATHNAME : log.Open(request.logPath);
         if (error != 0) {
+            record.steps.push_back(L"log: cannot write " + request.commandLine.logPath + L" safely, error " +
+                                   std::to_wstring(error));
             record.outcome = quiet::Outcome::LogFailed;
-            WriteStandardOutput(Utf8(L"log: cannot write " + request.commandLine.logPath + L" safely, error " +
-                                     std::to_wstring(error)) +
-                                "\r\n" + Utf8(quiet::ResultLine(record.outcome)) + "\r\n");
+            WriteStandardOutput(Utf8(record.steps.back()) + "\r\n" + Utf8(quiet::ResultLine(record.outcome)) +
+                                "\r\n");
+            ReportEvent(record);
             return static_cast<int>(quiet::CodeFor(record.outcome).code);
         }
     }
+    journal.Begin();
     if (lockState != CRunLock::Taken) {
         // Something that is not a run of the tool holds the name: no reason
         // to refuse the removal, but worth saying.
-        record.steps.push_back(lock.Describe(lockState));
+        journal.Step(lock.Describe(lockState));
         WriteToolLog(RunLockLogRecord(lock, lockState));
     }
     {
-        // Made before the run starts: the thread the watchdog cuts short may
-        // hold any lock by then, the heap's among them.
-        quiet::RunRecord expired = RecordFor(request);
-        expired.steps.push_back(L"watchdog: the run did not end within " + std::to_wstring(kQuietRunBoundMs / 1000) +
-                                L" s, its command was ended");
+        Expiry expiry;
+        const std::wstring line = L"watchdog: the run did not end within " + std::to_wstring(kQuietRunBoundMs / 1000) +
+                                  L" s, its command was ended";
+        quiet::RunRecord expired = record;
+        expired.steps.push_back(line);
         expired.outcome = quiet::Outcome::Failed;
-        const std::string expiredLog = Utf8(quiet::RunLogText(expired));
-        const std::string expiredResult = Utf8(quiet::ResultLine(expired.outcome)) + "\r\n";
-        const UINT expiredCode = static_cast<UINT>(quiet::CodeFor(expired.outcome).code);
+        expiry.logLines = Utf8(line + L"\r\n" + quiet::ResultLine(expired.outcome) + L"\r\n");
+        expiry.resultLine = Utf8(quiet::ResultLine(expired.outcome)) + "\r\n";
+        expiry.code = static_cast<UINT>(quiet::CodeFor(expired.outcome).code);
+        expiry.eventWord = quiet::CodeFor(expired.outcome).word;
+        // Without the steps still to come: what the run log holds says more.
+        expiry.eventText = quiet::EventText(expired, quiet::ResultLine(expired.outcome));
         CRunWatchdog watchdog;
-        watchdog.Arm(kQuietRunBoundMs, [&] {
-            log.WriteBytes(expiredLog);
-            WriteStandardOutput(expiredResult);
-            // Not ExitProcess: the stuck thread may hold the loader lock,
-            // which the libraries' detach would wait for. The command under
-            // way ends with its job, the run lock is left abandoned, which
-            // the next run takes as free.
-            TerminateProcess(GetCurrentProcess(), expiredCode);
-        });
-        RunRemoval(record);
+        watchdog.Arm(kQuietRunBoundMs, [&expiry, &log] { expiry.Fire(log); });
+        RunRemoval(record, journal);
         if (!watchdog.Claim()) Sleep(INFINITE);  // the watchdog is ending the process
     }
     return Finish(log, record);

@@ -59,11 +59,56 @@ void LogRecord(const std::wstring& text) { WriteToolLog(text); }
 
 }  // namespace
 
-hrengine::UninstallReport CServiceUninstaller::UninstallNow() {
+hrengine::UninstallReport CServiceUninstaller::UninstallNow(const hrengine::StepFn& onStep) {
     hrengine::UninstallOptions options;
     options.settleMs = kQuietSettleMs;
     options.pause = [](unsigned long ms) { Sleep(ms); };
+    options.now = [] { return static_cast<unsigned long long>(GetTickCount64()); };
+    options.onStep = onStep;
     return hrengine::RunUninstallSteps(RunnerWithin(m_nCommandDeadlineMs), &LogRecord, options);
+}
+
+CServiceUninstaller::Presence CServiceUninstaller::CheckNow(const hrengine::StepFn& onStep) {
+    std::wstring text;
+    long long exitCode = hrengine::kNoExitCode;
+    if (!RunnerWithin(m_nCommandDeadlineMs)(hrengine::kQueryCommand, text, exitCode)) {
+        onStep(L"query: powershell did not run to its end");
+        return Presence::Unknown;
+    }
+    const std::wstring ran = L"query: powershell " + (exitCode == hrengine::kNoExitCode
+                                                           ? std::wstring(L"exit unknown")
+                                                           : L"exit " + std::to_wstring(exitCode));
+    switch (hrengine::ReadServiceQuery(text)) {
+    case hrengine::QueryVerdict::Absent: onStep(ran + L", not listed"); return Presence::Absent;
+    case hrengine::QueryVerdict::Unknown: onStep(ran + L", no answer about the service"); return Presence::Unknown;
+    case hrengine::QueryVerdict::Listed: onStep(ran + L", listed"); break;
+    }
+    // A deleted service that is still stopping, or held open, stays listed
+    // until the restart. The service manager says so when asked to change a
+    // configuration in which every value is "no change": that call changes
+    // nothing, and is refused with ERROR_SERVICE_MARKED_FOR_DELETE for a
+    // service marked for deletion.
+    DWORD error = 0;
+    if (SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT)) {
+        if (SC_HANDLE service = OpenServiceW(manager, hrengine::kServiceName, SERVICE_CHANGE_CONFIG)) {
+            if (!ChangeServiceConfigW(service, SERVICE_NO_CHANGE, SERVICE_NO_CHANGE, SERVICE_NO_CHANGE, nullptr,
+                                      nullptr, nullptr, nullptr, nullptr, nullptr, nullptr))
+                error = GetLastError();
+            CloseServiceHandle(service);
+        } else {
+            error = GetLastError();
+        }
+        CloseServiceHandle(manager);
+    } else {
+        error = GetLastError();
+    }
+    onStep(L"marked for deletion: service manager answers " + std::to_wstring(error));
+    switch (error) {
+    case 0: return Presence::Present;
+    case ERROR_SERVICE_MARKED_FOR_DELETE: return Presence::MarkedForDelete;
+    case ERROR_SERVICE_DOES_NOT_EXIST: return Presence::Absent;  // went since the query
+    default: return Presence::Present;  // listed: the removal still has something to do
+    }
 }
 
 int CServiceUninstaller::UninstallService() {
@@ -81,7 +126,8 @@ int CServiceUninstaller::UninstallService() {
         RunnerWithin(m_nCommandDeadlineMs), &LogRecord,
         [target](unsigned int message, std::uintptr_t wParam) {
             SendMessageW(target, message, static_cast<WPARAM>(wParam), 0);
-        });
+        },
+        &m_lastSteps);
     return result == RESULT_REMOVED ? 1 : 0;
 }
 

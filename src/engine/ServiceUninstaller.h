@@ -39,8 +39,19 @@ public:
     // The same steps on the calling thread, without messages, for a run
     // nobody watches: after a successful delete it waits up to
     // kQuietSettleMs for a service still stopping to go, so that the report
-    // tells a removal done now from one the next restart completes.
-    hrengine::UninstallReport UninstallNow();
+    // tells a removal done now from one the next restart completes. Each
+    // line of the report also goes to `onStep` as its step ends.
+    hrengine::UninstallReport UninstallNow(const hrengine::StepFn& onStep = hrengine::StepFn());
+
+    // Whether the service is there, changing nothing: the same query, and
+    // for a listed service whether it is only marked for deletion (deleted,
+    // listed until the restart). Each line of evidence goes to `onStep`.
+    enum class Presence { Absent, MarkedForDelete, Present, Unknown };
+    Presence CheckNow(const hrengine::StepFn& onStep);
+
+    // The last run's evidence, one line a step; set by the worker before its
+    // messages, so the receiver of WM_UNINSTALL_RESULT reads it whole.
+    const std::vector<std::wstring>& LastSteps() const { return m_lastSteps; }
 
     // 1 when the service query's text lists HubrelayService.
     int IsServiceListed(std::wstring text);
@@ -56,6 +67,7 @@ private:
 
     HWND m_hNotifyWnd = nullptr;
     unsigned long m_nCommandDeadlineMs = kCommandDeadlineMs;
+    std::vector<std::wstring> m_lastSteps;
     // Shared with the worker, which lets go of it last, when the engine may
     // be gone already.
     std::shared_ptr<std::atomic<bool>> m_pWorkerAlive = std::make_shared<std::atomic<bool>>(false);

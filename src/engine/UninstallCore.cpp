@@ -80,6 +80,14 @@ DeleteVerdict ReadDelete(long long exitCode, const std::wstring& text) {
 
 UninstallReport RunUninstallSteps(const CommandRunnerFn& run, const LogFn& log, const UninstallOptions& options) {
     UninstallReport report;
+    struct Steps {
+        UninstallReport& report;
+        const StepFn& onStep;
+        void push_back(const std::wstring& line) {
+            report.steps.push_back(line);
+            if (onStep) onStep(line);
+        }
+    } steps{report, options.onStep};
     auto fail = [&](const wchar_t* record) {
         log(record);
         report.result = RESULT_FAILED;
@@ -88,14 +96,14 @@ UninstallReport RunUninstallSteps(const CommandRunnerFn& run, const LogFn& log, 
     std::wstring text;
     long long exitCode = kNoExitCode;
     if (!run(kQueryCommand, text, exitCode)) {
-        report.steps.push_back(L"query: powershell did not run to its end");
+        steps.push_back(L"query: powershell did not run to its end");
         return fail(kLogQueryFailed);
     }
     // Absence needs the query's word for it: a text that says nothing
     // either way is a query that could not run, and the service may well be
     // running.
     const QueryVerdict verdict = ReadServiceQuery(text);
-    report.steps.push_back(L"query: powershell " + ExitText(exitCode) +
+    steps.push_back(L"query: powershell " + ExitText(exitCode) +
                            (verdict == QueryVerdict::Listed   ? L", listed"
                             : verdict == QueryVerdict::Absent ? L", not listed"
                                                               : L", no answer about the service"));
@@ -116,26 +124,26 @@ UninstallReport RunUninstallSteps(const CommandRunnerFn& run, const LogFn& log, 
     text.clear();
     exitCode = kNoExitCode;
     if (!run(kStopCommand, text, exitCode)) {
-        report.steps.push_back(L"stop: sc did not run to its end");
+        steps.push_back(L"stop: sc did not run to its end");
         return fail(kLogStopFailed);
     }
-    report.steps.push_back(L"stop: sc " + ExitText(exitCode));
+    steps.push_back(L"stop: sc " + ExitText(exitCode));
 
     text.clear();
     exitCode = kNoExitCode;
     if (!run(kDeleteCommand, text, exitCode)) {
-        report.steps.push_back(L"delete: sc did not run to its end");
+        steps.push_back(L"delete: sc did not run to its end");
         return fail(kLogDeleteFailed);
     }
     DeleteVerdict deleted = ReadDelete(exitCode, text);
-    report.steps.push_back(L"delete: sc " + ExitText(exitCode));
+    steps.push_back(L"delete: sc " + ExitText(exitCode));
     if (deleted == DeleteVerdict::Unsure) {
         // Neither a number nor a word: the service manager itself tells.
         text.clear();
         long long queryExit = kNoExitCode;
         const bool ran = run(kQueryCommand, text, queryExit) != 0;
         const bool absent = ran && ReadServiceQuery(text) == QueryVerdict::Absent;
-        report.steps.push_back(L"delete confirmed by query: powershell " + ExitText(queryExit) +
+        steps.push_back(L"delete confirmed by query: powershell " + ExitText(queryExit) +
                                (absent ? L", not listed" : L", no confirmation"));
         deleted = absent ? DeleteVerdict::Gone : DeleteVerdict::Failed;
     }
@@ -146,18 +154,20 @@ UninstallReport RunUninstallSteps(const CommandRunnerFn& run, const LogFn& log, 
     // Deleted or marked: a service that is still stopping, or that someone
     // holds open, stays listed until then, and the restart completes it.
     const unsigned long step = options.settleStepMs ? options.settleStepMs : 1;
-    for (unsigned long waited = 0;; waited += step) {
+    const unsigned long long started = options.now ? options.now() : 0;
+    for (unsigned long long paused = 0;; paused += step) {
+        const unsigned long long waited = options.now ? options.now() - started : paused;
         text.clear();
         exitCode = kNoExitCode;
         const bool ran = run(kStateCommand, text, exitCode) != 0;
         if (ran && exitCode == kScNoSuchService) {
-            report.steps.push_back(L"after delete: sc query exit 1060, gone");
+            steps.push_back(L"after delete: sc query exit 1060, gone");
             return report;
         }
         // A look that did not come back within its deadline says nothing,
         // and more looks would each take as long: the restart decides.
         if (waited >= options.settleMs || !ran) {
-            report.steps.push_back(L"after delete: sc query " + (ran ? ExitText(exitCode) : L"did not run") +
+            steps.push_back(L"after delete: sc query " + (ran ? ExitText(exitCode) : L"did not run") +
                                    (ran && exitCode == kScSuccess ? L", still listed after " : L", not seen gone after ") +
                                    std::to_wstring(waited / 1000) + L" s");
             report.restartNeeded = true;
@@ -167,8 +177,11 @@ UninstallReport RunUninstallSteps(const CommandRunnerFn& run, const LogFn& log, 
     }
 }
 
-UninstallResult RunUninstall(const CommandRunnerFn& run, const LogFn& log, const NotifyFn& notify) {
-    const UninstallResult result = RunUninstallSteps(run, log).result;
+UninstallResult RunUninstall(const CommandRunnerFn& run, const LogFn& log, const NotifyFn& notify,
+                             std::vector<std::wstring>* steps) {
+    const UninstallReport report = RunUninstallSteps(run, log);
+    const UninstallResult result = report.result;
+    if (steps) *steps = report.steps;
     notify(WM_EXECUTE_DONE, 0);
     notify(WM_UNINSTALL_RESULT, static_cast<std::uintptr_t>(result));
     return result;

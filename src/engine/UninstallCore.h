@@ -23,6 +23,10 @@ using LogFn = std::function<void(const std::wstring& text)>;
 using NotifyFn = std::function<void(unsigned int message, std::uintptr_t wParam)>;
 // Waits that many milliseconds.
 using PauseFn = std::function<void(unsigned long ms)>;
+// Milliseconds on a clock that only goes forward.
+using ClockFn = std::function<unsigned long long()>;
+// Receives one line of the run's evidence the moment its step has ended.
+using StepFn = std::function<void(const std::wstring& line)>;
 
 constexpr wchar_t kServiceName[] = L"HubrelayService";
 // Without the user's profile scripts (their output would precede the list,
@@ -82,6 +86,12 @@ struct UninstallOptions {
     unsigned long settleMs = 0;
     unsigned long settleStepMs = 1000;
     PauseFn pause;
+    // The wait is measured on this clock: each look takes its own time
+    // besides the pause. Without one, only the pauses count.
+    ClockFn now;
+    // Each line of the report's steps, also as it happens: a run ended from
+    // outside keeps the evidence of what it had done.
+    StepFn onStep;
 };
 
 // What one run did, for the outcome and for a run log.
@@ -100,7 +110,9 @@ UninstallReport RunUninstallSteps(const CommandRunnerFn& run, const LogFn& log,
                                   const UninstallOptions& options = UninstallOptions());
 
 // One whole run: the steps, then WM_EXECUTE_DONE and WM_UNINSTALL_RESULT,
-// exactly once each and in that order, whatever the outcome.
-UninstallResult RunUninstall(const CommandRunnerFn& run, const LogFn& log, const NotifyFn& notify);
+// exactly once each and in that order, whatever the outcome. The steps'
+// lines go to `steps`, when given, before either message.
+UninstallResult RunUninstall(const CommandRunnerFn& run, const LogFn& log, const NotifyFn& notify,
+                             std::vector<std::wstring>* steps = nullptr);
 
 }  // namespace hrengine

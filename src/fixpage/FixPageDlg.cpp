@@ -1,4 +1,5 @@
 #include "fixpage/FixPageDlg.h"
+#include "log/EventLog.h"
 
 #include <memory>
 #include <mutex>
@@ -309,6 +310,10 @@ void CTessaroModernHubrelayServiceUninstalledDlg::OnUninstallResult(WPARAM resul
     hr::trace::Mark("run outcome", static_cast<int>(result));
     const wchar_t* text = fixpage::OutcomeText(static_cast<long long>(result));
     if (text == nullptr) return;
+    // The worker waits in its message: its steps are whole.
+    const fixpage::DesktopEvent event =
+        fixpage::DesktopEventFor(static_cast<long long>(result), m_uninstaller.LastSteps());
+    hrlog::ReportRunOutcome(event.word, event.text);
     ShowPrompt(text, nullptr);
     SetForegroundWindow();
 }

@@ -6,6 +6,7 @@
 #include "fixpage/FixPageDlg.h"
 #include "fixpage/FixPageTexts.h"
 #include "integration/LauncherClientWin.h"
+#include "log/EventLog.h"
 #include "log/LogSave.h"
 
 void CTessaroModernHubrelayServiceUninstalledDlg::ScanLauncherClient() {
@@ -27,6 +28,8 @@ void CTessaroModernHubrelayServiceUninstalledDlg::RunStartupChecks() {
     // loaded; the record says why.
     if (failed == fixpage::kGateLibraryLoad && m_feedbackDll.WasRefused())
         WriteToolLog(L"TessaroFeedbackInformation.dll refused: " + m_feedbackDll.TrustNote());
+    const fixpage::DesktopEvent event = fixpage::DesktopEventForGate(failed, m_feedbackDll.WasRefused());
+    hrlog::ReportRunOutcome(event.word, event.text);
     ShowPrompt(report.promptText, nullptr);
     // No window is closed on this path: no feedback question, and the tool's
     // folder stays where it is.

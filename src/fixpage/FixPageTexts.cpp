@@ -1,4 +1,5 @@
 #include "fixpage/FixPageTexts.h"
+#include "engine/UninstallMessages.h"
 
 namespace fixpage {
 
@@ -65,6 +66,44 @@ const wchar_t* OutcomeText(long long result) {
         return L"因为未能在系统中找到Tessaro Veride Hubrelay 服务，所以无需进行卸载";
     default:
         return nullptr;
+    }
+}
+
+namespace {
+
+DesktopEvent MakeEvent(const wchar_t* word, unsigned long code, const std::vector<std::wstring>& steps) {
+    DesktopEvent e;
+    e.word = word;
+    // The result first, as a quiet run's event has it.
+    e.text = L"RESULT=" + std::to_wstring(code) + L" " + word + L"\r\n";
+    e.text += L"Tessaro Veride Hubrelay uninstall tool " + std::wstring(kToolVersion) + L"\r\nmode: desktop\r\n";
+    for (const std::wstring& step : steps) e.text += step + L"\r\n";
+    return e;
+}
+
+}  // namespace
+
+DesktopEvent DesktopEventFor(long long result, const std::vector<std::wstring>& steps) {
+    switch (result) {
+    case RESULT_REMOVED: return MakeEvent(L"removed", 0, steps);
+    case RESULT_NOT_PRESENT: return MakeEvent(L"not-present", 0, steps);
+    case RESULT_FAILED:
+    default: return MakeEvent(L"failed", 1603, steps);
+    }
+}
+
+DesktopEvent DesktopEventForGate(Gate gate, bool refused) {
+    switch (gate) {
+    case kGateSupportedSystem: return MakeEvent(L"unsupported-os", 1150, {L"start-up: this Windows version is not supported"});
+    case kGateLibraryLoad:
+        return refused ? MakeEvent(L"companion-untrusted", 577,
+                                   {L"start-up: TessaroFeedbackInformation.dll not signed by the tool's signer"})
+                       : MakeEvent(L"companion-missing", 126,
+                                   {L"start-up: TessaroFeedbackInformation.dll missing beside the tool or not loadable"});
+    case kGateLibraryInit:
+        return MakeEvent(L"companion-failed", 1114, {L"start-up: TessaroFeedbackInformation.dll initialisation returned 0"});
+    case kGateNotifyWindow:
+    default: return MakeEvent(L"failed", 1603, {L"start-up: the engine refused its receiver"});
     }
 }
 

@@ -3,6 +3,8 @@
 // and what it reports, which update notice a launcher client gets, and the
 // outcome texts of an uninstall run. Portable: no Windows headers.
 #include <functional>
+#include <string>
+#include <vector>
 
 namespace fixpage {
 
@@ -62,6 +64,19 @@ extern const wchar_t kWorkerNotStartedText[];  // the worker could not be starte
 // The outcome prompt's text for WM_UNINSTALL_RESULT's wParam; null (nothing
 // shown) for any value other than 1, 2 and 3.
 const wchar_t* OutcomeText(long long result);
+
+// The Application event record of a run on the desktop: the result word
+// (the event log's table picks the id and level by it) and the record's text:
+// "RESULT=<code> <word>" first, then the version, the mode and the steps'
+// evidence.
+// For an uninstall run (`result` 1, 2 or 3) and for a start-up gate that
+// failed (`refused`: the library was refused for its signature).
+struct DesktopEvent {
+    std::wstring word;
+    std::wstring text;
+};
+DesktopEvent DesktopEventFor(long long result, const std::vector<std::wstring>& steps);
+DesktopEvent DesktopEventForGate(Gate gate, bool refused);
 
 // The uninstall button is usable only while the agreement is checked (the
 // checkbox state exactly 1; unchecked and indeterminate do not count).

@@ -216,6 +216,40 @@ bool NameIsReparsePoint(const std::wstring& path) {
 
 constexpr DWORD kErrorReparsePointEncountered = 4395;  // ERROR_REPARSE_POINT_ENCOUNTERED
 
+// The full path a handle's file really has ("" when the file system cannot
+// say), without the "\\?\" form.
+std::wstring FinalPath(HANDLE h) {
+    std::vector<wchar_t> buffer(MAX_PATH + 1);
+    for (int tries = 0; tries < 3; ++tries) {
+        const DWORD n = GetFinalPathNameByHandleW(h, buffer.data(), static_cast<DWORD>(buffer.size()),
+                                                  FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        if (n == 0) return std::wstring();
+        if (n < buffer.size()) {
+            std::wstring path(buffer.data(), n);
+            if (path.compare(0, 8, L"\\\\?\\UNC\\") == 0) return L"\\" + path.substr(7);
+            if (path.compare(0, 4, L"\\\\?\\") == 0) return path.substr(4);
+            return path;
+        }
+        buffer.resize(n + 1);
+    }
+    return std::wstring();
+}
+
+// Whether the file open in `file` is the entry `name` of the folder open in
+// `folder`, and not what a link of that name points at. Wine, for one,
+// shows a link to a file as the file itself in every attribute, but names
+// the target as the handle's path. Only a path that differs counts: a file
+// system that cannot say is left to the other checks.
+bool IsNameItself(HANDLE folder, HANDLE file, const std::wstring& name) {
+    std::wstring expected = FinalPath(folder);
+    const std::wstring actual = FinalPath(file);
+    if (expected.empty() || actual.empty()) return true;
+    if (expected.back() != L'\\') expected += L'\\';
+    expected += name;
+    return CompareStringOrdinal(expected.c_str(), static_cast<int>(expected.size()), actual.c_str(),
+                                static_cast<int>(actual.size()), TRUE) == CSTR_EQUAL;
+}
+
 DWORD Win32ErrorOf(NTSTATUS status) {
     return Native().toWin32 != nullptr ? static_cast<DWORD>(Native().toWin32(status)) : ERROR_ACCESS_DENIED;
 }
@@ -300,14 +334,22 @@ HANDLE OpenFileWithoutLinks(const std::wstring& root, const std::vector<std::wst
 
     path += file;
     if (NameIsReparsePoint(path)) return refuse(kErrorReparsePointEncountered);
+    // An earlier log is opened as it is (not created through a link that
+    // points nowhere yet), a missing one made here and now: whatever takes
+    // the name meanwhile is not written.
     NTSTATUS status = 0;
-    HANDLE h = OpenInFolder(folder, file, GENERIC_WRITE | FILE_READ_ATTRIBUTES, FILE_SHARE_READ, FILE_OPEN_IF,
+    HANDLE h = OpenInFolder(folder, file, GENERIC_WRITE | FILE_READ_ATTRIBUTES, FILE_SHARE_READ, FILE_OPEN,
                             FILE_NON_DIRECTORY_FILE, &status);
+    if (h == INVALID_HANDLE_VALUE && status == kStatusObjectNameNotFound) {
+        h = OpenInFolder(folder, file, GENERIC_WRITE | FILE_READ_ATTRIBUTES, FILE_SHARE_READ, FILE_CREATE,
+                         FILE_NON_DIRECTORY_FILE, &status);
+    }
     if (h == INVALID_HANDLE_VALUE) return refuse(Win32ErrorOf(status));
     FileHandle opened(h);
     BY_HANDLE_FILE_INFORMATION info;
     if (!GetFileInformationByHandle(h, &info)) return refuse(GetLastError());
-    if (IsReparsePoint(info.dwFileAttributes) || NameIsReparsePoint(path)) return refuse(kErrorReparsePointEncountered);
+    if (IsReparsePoint(info.dwFileAttributes) || NameIsReparsePoint(path) || !IsNameItself(folder, h, file))
+        return refuse(kErrorReparsePointEncountered);
     // A second name would let whoever made it read, or have the tool
     // overwrite, a file elsewhere.
     if (info.nNumberOfLinks > 1) return refuse(ERROR_TOO_MANY_LINKS);

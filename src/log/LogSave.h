@@ -27,12 +27,13 @@ constexpr wchar_t kLogFolderSddl[] =
 // Administrators only, nothing inherited from above.
 constexpr wchar_t kRunLogFolderSddl[] = L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)";
 
-// Opens `file` for writing, emptied, below `root` (a drive's or share's root)
-// through `folders`, one name at a time, each name looked up in the folder
-// opened before it: no folder or file that is a link or a junction, no file
-// that has a second name elsewhere (a hard link). Folders that are missing
-// are made with kRunLogFolderSddl. The file shares reading only. Returns the
-// handle, or INVALID_HANDLE_VALUE with the Win32 error in `*error`.
+// Opens `file` for writing, emptied, below `root` (a drive's or share's
+// root) through `folders`, one name at a time, each name looked up in the
+// folder opened before it: no folder or file that is a link or a junction,
+// no file that has a second name elsewhere (a hard link). Folders that are
+// missing are made with kRunLogFolderSddl. The file shares reading only.
+// Returns the handle, or INVALID_HANDLE_VALUE with the Win32 error in
+// `*error`.
 HANDLE OpenFileWithoutLinks(const std::wstring& root, const std::vector<std::wstring>& folders,
                             const std::wstring& file, DWORD* error);
 

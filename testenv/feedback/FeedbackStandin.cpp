@@ -206,8 +206,22 @@ void ReleaseKept() {
 
 }  // namespace
 
+// LoadMarker=<file name> in the answers: the library leaves that file beside
+// itself the moment it is loaded, before anyone could have asked it
+// anything, as planted code would run.
+void LeaveLoadMarker() {
+    const std::wstring name = IniString(L"LoadMarker", L"");
+    if (name.empty()) return;
+    HANDLE h = CreateFileW(BesideLibrary(name.c_str()).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+}
+
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
-    if (reason == DLL_PROCESS_ATTACH) g_self = instance;
+    if (reason == DLL_PROCESS_ATTACH) {
+        g_self = instance;
+        LeaveLoadMarker();
+    }
     // Only when the tool unloads the library: at process exit the tool's
     // objects are no longer to be touched.
     if (reason == DLL_PROCESS_DETACH && reserved == nullptr) ReleaseKept();
@@ -237,6 +251,9 @@ EXPORT int __cdecl InitFreedbackDll(wchar_t** record) {
             fw::SetString(record[i], text.c_str(), static_cast<int>(text.size()));
         }
     }
+    // InitDelayMs: a start that takes that long (or never returns).
+    const int delay = IniInt(L"InitDelayMs", 0);
+    if (delay > 0) Sleep(static_cast<DWORD>(delay));
     return IniInt(L"InitResult", 1);
 }
 

@@ -33,6 +33,8 @@ inline std::wstring Env(const wchar_t* name) {
     wchar_t buf[1024];
     const DWORD n = GetEnvironmentVariableW(name, buf, 1024);
     if (n > 0 && n < 1024) return std::wstring(buf, n);
+    // A test script's own call, not one of the tool's commands.
+    if (GetEnvironmentVariableW(L"STANDIN_NO_REGISTRY", nullptr, 0) > 0) return std::wstring();
     DWORD size = sizeof(buf);
     if (RegGetValueW(HKEY_CURRENT_USER, L"Software\\HubrelayStandins", name, RRF_RT_REG_SZ,
                      nullptr, buf, &size) == ERROR_SUCCESS)

@@ -159,7 +159,29 @@ std::vector<std::wstring> Words(const std::wstring& s) {
 
 }  // namespace
 
+// STANDIN_ENV_RECORD=<file>: the whole environment this PowerShell got, one
+// variable a line (UTF-8), so a test can see what reached it.
+void RecordEnvironment() {
+    const std::wstring file = Env(L"STANDIN_ENV_RECORD");
+    if (file.empty()) return;
+    std::wstring text;
+    if (wchar_t* env = GetEnvironmentStringsW()) {
+        for (const wchar_t* p = env; *p; p += wcslen(p) + 1) text += std::wstring(p) + L"\n";
+        FreeEnvironmentStringsW(env);
+    }
+    const int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr,
+                                      nullptr);
+    std::string bytes(static_cast<size_t>(n > 0 ? n : 0), '\0');
+    if (n > 0) WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &bytes[0], n, nullptr, nullptr);
+    HANDLE h = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return;
+    DWORD written = 0;
+    WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(h);
+}
+
 int wmain() {
+    RecordEnvironment();
     const std::wstring delay = Env(L"STANDIN_POWERSHELL_DELAY_MS");
     if (!delay.empty()) Sleep(static_cast<DWORD>(wcstoul(delay.c_str(), nullptr, 10)));
 

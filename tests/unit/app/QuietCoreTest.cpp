@@ -85,6 +85,11 @@ TEST(QuietPlan, WindowsOnlyWhereSomebodyCanClick) {
         {{L"/help", L"/q"}, true, Action::Usage, true},
         {{L"/h"}, false, Action::Usage, true},
         {{L"/?", L"/bad"}, true, Action::BadCommandLine, false},
+        // A detection never shows anything, even on a desktop.
+        {{L"/check"}, true, Action::Check, true},
+        {{L"-CHECK", L"/log", L"c.log"}, false, Action::Check, true},
+        {{L"/check", L"/x"}, true, Action::BadCommandLine, false},
+        {{L"/check", L"/?"}, true, Action::Usage, false},
     };
     for (const Case& c : cases) {
         const Plan plan = PlanFor(ParseCommandLine(c.args), c.interactive);
@@ -135,6 +140,22 @@ TEST(QuietOutcome, ExitCodesAndWordsEnginesRead) {
     }
 }
 
+TEST(QuietOutcome, CheckAnswersAsADetectionDoes) {
+    struct Case {
+        CheckOutcome outcome;
+        const wchar_t* line;
+    };
+    const Case cases[] = {
+        {CheckOutcome::Absent, L"CHECK=0 absent"},
+        {CheckOutcome::RemovedAfterRestart, L"CHECK=0 removed-after-restart"},
+        {CheckOutcome::Present, L"CHECK=1 present"},
+        {CheckOutcome::Unknown, L"CHECK=1603 unknown"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(CheckLine(c.outcome), c.line);
+    // "/log /check" is a log switch without its file, not a file "/check".
+    EXPECT_EQ(ParseCommandLine({L"/log", L"/check"}).error, SwitchError::LogWithoutFile);
+}
+
 TEST(QuietRunLog, StepsThenTheResultLineLast) {
     RunRecord record;
     record.noInteractiveDesktop = true;
@@ -149,6 +170,14 @@ TEST(QuietRunLog, StepsThenTheResultLineLast) {
               L"query: powershell exit 0, listed\r\n"
               L"delete: sc exit 1072\r\n"
               L"RESULT=3010 removed-after-restart\r\n");
+    // The event says the outcome first, then what the log says before it.
+    EXPECT_EQ(EventText(record, ResultLine(record.outcome)),
+              L"RESULT=3010 removed-after-restart\r\n" + RunLogText(record).substr(0, RunLogText(record).rfind(L"RESULT=")));
+    // What is on disk before the first step: everything up to the steps.
+    const std::wstring header = RunLogHeader(record);
+    EXPECT_EQ(RunLogText(record).compare(0, header.size(), header), 0);
+    EXPECT_EQ(header.find(L"query:"), std::wstring::npos);
+    EXPECT_EQ(header.substr(header.size() - 31), L"no interactive desktop: quiet\r\n");
     record.windowless = false;
     record.noInteractiveDesktop = false;
     record.steps.clear();

@@ -222,6 +222,35 @@ TEST(UninstallSequence, AfterTheDeleteTheStateDecidesWhetherARestartCompletesIt)
     }
 }
 
+// The wait after the delete is counted by the clock: looks that each take
+// two seconds end a 15 s wait after about five of them, not fifteen.
+TEST(UninstallSequence, TheWaitAfterTheDeleteIsMeasuredByTheClock) {
+    unsigned long long clock = 0;
+    ScriptedRunner runner;
+    runner.Answer(kQueryCommand, 1, kPresentListing, 0);
+    runner.Answer(kDeleteCommand, 1, L"", 0);
+    runner.Answer(kStateCommand, 1, L"", 0);
+    const hrengine::CommandRunnerFn timed = [&](std::wstring command, std::wstring& output, long long& exitCode) {
+        if (command == kStateCommand) clock += 2000;
+        return runner.Fn()(command, output, exitCode);
+    };
+    UninstallOptions options;
+    options.settleMs = 15000;
+    options.pause = [&clock](unsigned long ms) { clock += ms; };
+    options.now = [&clock] { return clock; };
+    std::vector<std::wstring> streamed;
+    options.onStep = [&streamed](const std::wstring& line) { streamed.push_back(line); };
+    const UninstallReport report = RunUninstallSteps(timed, [](const std::wstring&) {}, options);
+    EXPECT_TRUE(report.restartNeeded);
+    const size_t looks = runner.calls.size() - 3;
+    EXPECT_EQ(6u, looks);  // at 0, 3, 6, 9, 12 and 15 s
+    EXPECT_GE(clock, 15000u);
+    EXPECT_LT(clock, 15000u + 3000u);
+    EXPECT_EQ(L"after delete: sc query exit 0, still listed after 15 s", report.steps.back());
+    // Every line reached the listener, in order, as it was made.
+    EXPECT_EQ(report.steps, streamed);
+}
+
 TEST(UninstallSequence, QueryThatCannotRunIsAFailureNotAbsence) {
     UninstallRun run;
     run.runner.Answer(kQueryCommand, 0, L"");

@@ -1,4 +1,5 @@
 #include "fixpage/FixPageTexts.h"
+#include "engine/UninstallMessages.h"
 
 #include <gtest/gtest.h>
 
@@ -127,4 +128,33 @@ TEST(UninstallRun, OnlyACheckedAgreementEnablesTheButton) {
     EXPECT_FALSE(UninstallEnabledFor(0));
     EXPECT_FALSE(UninstallEnabledFor(2));  // indeterminate
     EXPECT_FALSE(UninstallEnabledFor(-1));
+}
+
+// A desktop run's event: the word the event log's table knows, the result
+// line first with the same exit code a quiet run gives, then the evidence.
+TEST(DesktopEvents, OutcomesAndFailedGatesGiveTheQuietRunsWordsAndCodes) {
+    struct Case {
+        fixpage::DesktopEvent event;
+        const wchar_t* word;
+        const wchar_t* first;
+    };
+    const std::vector<std::wstring> steps = {L"query: powershell exit 0, listed", L"delete: sc exit 0"};
+    const Case cases[] = {
+        {fixpage::DesktopEventFor(RESULT_REMOVED, steps), L"removed", L"RESULT=0 removed"},
+        {fixpage::DesktopEventFor(RESULT_NOT_PRESENT, {}), L"not-present", L"RESULT=0 not-present"},
+        {fixpage::DesktopEventFor(RESULT_FAILED, {}), L"failed", L"RESULT=1603 failed"},
+        {fixpage::DesktopEventFor(0, {}), L"failed", L"RESULT=1603 failed"},
+        {fixpage::DesktopEventForGate(fixpage::kGateSupportedSystem, false), L"unsupported-os", L"RESULT=1150 unsupported-os"},
+        {fixpage::DesktopEventForGate(fixpage::kGateLibraryLoad, false), L"companion-missing", L"RESULT=126 companion-missing"},
+        {fixpage::DesktopEventForGate(fixpage::kGateLibraryLoad, true), L"companion-untrusted", L"RESULT=577 companion-untrusted"},
+        {fixpage::DesktopEventForGate(fixpage::kGateLibraryInit, false), L"companion-failed", L"RESULT=1114 companion-failed"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(c.event.word, c.word);
+        EXPECT_EQ(c.event.text.substr(0, c.event.text.find(L"\r\n")), c.first);
+        EXPECT_NE(c.event.text.find(L"\r\nTessaro Veride Hubrelay uninstall tool 1.2.24.1010\r\nmode: desktop\r\n"),
+                  std::wstring::npos);
+    }
+    EXPECT_NE(cases[0].event.text.find(L"mode: desktop\r\nquery: powershell exit 0, listed\r\ndelete: sc exit 0\r\n"),
+              std::wstring::npos);
 }

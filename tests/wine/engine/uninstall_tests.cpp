@@ -452,3 +452,25 @@ TEST(UninstallEngine, DesktopRunWaitsForARunAlreadyUnderWay) {
     ExpectOutcomeMessages(RESULT_REMOVED);
     EXPECT_TRUE(services.GoneWithin(10000));
 }
+
+// The lock's name held by something the tool did not make (an event, which
+// any program may create first in Global\) is no run of the tool: the
+// desktop run does not wait for it, and the tool's log says it went on.
+TEST(UninstallEngine, DesktopRunDoesNotWaitForANameTheToolDidNotMake) {
+    ServiceManager services;
+    ASSERT_TRUE(services.CreateRunning());
+    Receiver receiver;
+    CServiceUninstaller engine;
+    ASSERT_EQ(1, engine.SetNotifyWindow(receiver.Handle()));
+    HANDLE squat = CreateEventW(nullptr, TRUE, FALSE, kRunLockName);
+    ASSERT_NE(nullptr, squat);
+    const ULONGLONG logBefore = LogSize();
+    g_received.clear();
+    ASSERT_EQ(1, engine.StartUninstall());
+    // A wait for it would last ten minutes.
+    receiver.PumpUntilOutcome(60000);
+    ExpectOutcomeMessages(RESULT_REMOVED);
+    EXPECT_TRUE(services.GoneWithin(10000));
+    EXPECT_NE(std::wstring::npos, LogSince(logBefore).find(L"运行锁不可用")) << LogSince(logBefore).size();
+    CloseHandle(squat);
+}
