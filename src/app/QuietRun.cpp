@@ -66,9 +66,13 @@ void WriteStandardOutput(const std::string& text) {
 // of another file.
 class RunLogFile {
 public:
+    RunLogFile() { InitializeCriticalSection(&m_cs); }
     ~RunLogFile() {
         if (m_h != INVALID_HANDLE_VALUE) CloseHandle(m_h);
+        DeleteCriticalSection(&m_cs);
     }
+    RunLogFile(const RunLogFile&) = delete;
+    RunLogFile& operator=(const RunLogFile&) = delete;
     // 0 when open, else the Win32 error.
     DWORD Open(const std::wstring& fullPath) {
         const quiet::WalkPath walk = quiet::SplitForWalk(fullPath);
@@ -86,14 +90,31 @@ public:
     // Each piece reaches the disk before the run goes on: a run ended from
     // outside (an engine's time limit, a restart) leaves all it had done.
     void WriteBytes(const std::string& bytes) {
+        EnterCriticalSection(&m_cs);
+        if (!m_bClosed) Put(bytes);
+        LeaveCriticalSection(&m_cs);
+    }
+    // The watchdog's last lines: nothing the run writes comes after them. A
+    // run stuck in the middle of a write is waited for only a moment.
+    void WriteLast(const std::string& bytes) {
+        bool entered = false;
+        for (int i = 0; i < 100 && !(entered = TryEnterCriticalSection(&m_cs) != 0); ++i) Sleep(10);
+        m_bClosed = true;
+        Put(bytes);
+        if (entered) LeaveCriticalSection(&m_cs);
+    }
+
+private:
+    void Put(const std::string& bytes) {
         if (m_h == INVALID_HANDLE_VALUE) return;
         DWORD written = 0;
         WriteFile(m_h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
         FlushFileBuffers(m_h);
     }
 
-private:
     HANDLE m_h = INVALID_HANDLE_VALUE;
+    CRITICAL_SECTION m_cs;
+    volatile bool m_bClosed = false;
 };
 
 // The absolute path of a /log argument, resolved once against the current
@@ -247,7 +268,7 @@ struct Expiry {
         return 0;
     }
     void Fire(RunLogFile& log) const {
-        log.WriteBytes(logLines);
+        log.WriteLast(logLines);
         WriteStandardOutput(resultLine);
         if (HANDLE t = CreateThread(nullptr, 0, &Expiry::ReportThread, const_cast<Expiry*>(this), 0, nullptr)) {
             WaitForSingleObject(t, 3000);

@@ -87,9 +87,15 @@ dir=$(e2e_folder "main road")
 hr_prepare_folder "$dir"
 hr_clear_log
 pointer_away
-hr_start_tool "$dir"
+# Wine records no event but traces each ReportEventW (type, id; its text).
+WINEDEBUG=-all,fixme+advapi,+eventlog hr_start_tool "$dir"
 main=$(hr_wait_window "$HR_MAIN_W" "$HR_MAIN_H" 30) || die "no main window"
 sleep 1
+# The desktop run's Application event: "<type> <id>" and the text's start.
+desktop_event() {  # type-hex id-hex answer
+  grep -qa "advapi:ReportEventW ([^,]*,0x000$1,0x0000,0x00000$2," "$HR_TOOL_ERR" &&
+    grep -a ':eventlog:ReportEventW' "$HR_TOOL_ERR" | grep -qF "L\"$3\\r\\nTessaro Veride Hubrelay uninstall tool 1.2.24.1010\\r\\nmode: desktop"
+}
 
 step "the agreement gates the uninstall button"
 enabled=$(button_picture uninstall-enabled)
@@ -124,6 +130,7 @@ check "removed: the progress prompt was seen" test -n "$run_progress"
 removed=$(message_of outcome-removed "$run_outcome")
 check "removed: Wine's service manager no longer has the service" not service_registered
 expect_eq "removed: no log record" "" "$(log_lines)"
+check "removed: its event, 1000 information, says RESULT=0 removed" desktop_event 4 3e8 "RESULT=0 removed"
 if [ "$(wc -w <<< "$run_progress")" == 2 ]; then
   # The text band across the middle, where the dots grow.
   shots crop "${run_progress% *}" "10 98 338 138" "$SHOTS/progress-band-1.png"
@@ -139,6 +146,7 @@ pointer_away
 follow_run not-present 30
 not_present=$(message_of outcome-not-present "$run_outcome")
 check "not present: log record (got: $(log_lines))" log_is_one_record "系统中未找到指定的服务"
+check "not present: its event, 1002 information" desktop_event 4 3ea "RESULT=0 not-present"
 confirm_outcome not-present
 hr_stop_tool
 
