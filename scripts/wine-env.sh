@@ -33,7 +33,17 @@ hr_winepath() { hr_wine winepath "$@" 2>/dev/null | tr -d '\r'; }
 hr_sc() { STANDIN_NO_REGISTRY=1 hr_wine sc "$@" 2>/dev/null | iconv -f GBK -t UTF-8 | tr -d '\r' || true; }
 # Forgets the stand-ins' settings an earlier test left for the tool's
 # commands.
-hr_standins_clear() { hr_wine reg delete 'HKCU\Software\HubrelayStandins' /f >/dev/null 2>&1 || true; }
+# (A start can fail while the last wineserver is still ending: tried again.
+# A key that is not there is no failure.)
+hr_standins_clear() {
+  local try
+  for try in 1 2 3; do
+    hr_wine reg query 'HKCU\Software\HubrelayStandins' >/dev/null 2>&1 || return 0
+    hr_wine reg delete 'HKCU\Software\HubrelayStandins' /f >/dev/null 2>&1 && return 0
+    sleep 1
+  done
+  echo "wine-env: cannot clear HKCU\Software\HubrelayStandins" >&2
+}
 
 # Both loaders must be there: a prefix without the 32-bit one cannot run
 # the shipped tool at all.

@@ -164,7 +164,7 @@ std::vector<std::wstring> MachineEnvironment() {
         if (create && destroy && create(&block, nullptr, FALSE) && block != nullptr) {
             take(static_cast<const wchar_t*>(block));
             destroy(block);
-            return entries;  // userenv stays loaded for the next command
+            return entries;  // userenv stays loaded: the call is made once
         }
     }
     if (wchar_t* env = GetEnvironmentStringsW()) {
@@ -255,12 +255,18 @@ HANDLE CreateKillOnCloseJob() {
 }  // namespace
 
 std::vector<std::wstring> SystemCommandEnvironment() {
-    hrengine::SystemFolders folders;
-    wchar_t buf[MAX_PATH];
-    const UINT n = GetSystemWindowsDirectoryW(buf, MAX_PATH);
-    if (!SystemFolder(folders.system)) folders.system = L"C:\\Windows\\System32";
-    folders.windows = (n > 0 && n < MAX_PATH) ? std::wstring(buf, n) : folders.system.substr(0, folders.system.rfind(L'\\'));
-    return hrengine::CommandEnvironmentEntries(MachineEnvironment(), folders);
+    // The machine's variables do not change while the tool runs: made once,
+    // not once a command (a desktop session may run many).
+    static const std::vector<std::wstring> entries = [] {
+        hrengine::SystemFolders folders;
+        wchar_t buf[MAX_PATH];
+        const UINT n = GetSystemWindowsDirectoryW(buf, MAX_PATH);
+        if (!SystemFolder(folders.system)) folders.system = L"C:\\Windows\\System32";
+        folders.windows =
+            (n > 0 && n < MAX_PATH) ? std::wstring(buf, n) : folders.system.substr(0, folders.system.rfind(L'\\'));
+        return hrengine::CommandEnvironmentEntries(MachineEnvironment(), folders);
+    }();
+    return entries;
 }
 
 int IsWow64() {

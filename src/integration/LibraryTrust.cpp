@@ -83,10 +83,29 @@ bool ChainOnly(LONG status) {
            status == CERT_E_UNTRUSTEDTESTROOT;
 }
 
+// Whether the running image carries an Authenticode certificate table at
+// all: its headers say so without loading the verifier, which an unsigned
+// build (a developer's) then never needs.
+bool ImageCarriesCertificates() {
+    const auto* base = reinterpret_cast<const BYTE*>(GetModuleHandleW(nullptr));
+    if (base == nullptr) return true;  // cannot tell: ask the verifier
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+    if (dos->e_magic != IMAGE_DOS_SIGNATURE) return true;
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    if (nt->Signature != IMAGE_NT_SIGNATURE) return true;
+    const IMAGE_OPTIONAL_HEADER& optional = nt->OptionalHeader;
+    if (optional.NumberOfRvaAndSizes <= IMAGE_DIRECTORY_ENTRY_SECURITY) return false;
+    return optional.DataDirectory[IMAGE_DIRECTORY_ENTRY_SECURITY].Size != 0;
+}
+
 }  // namespace
 
 TrustCheck CheckLibraryTrust(HANDLE library, const std::wstring& libraryPath, const std::wstring& toolPath) {
     TrustCheck check;
+    if (!ImageCarriesCertificates()) {
+        check.verdict = LibraryTrust::NotChecked;
+        return check;
+    }
     if (!Calls().Complete()) return check;  // cannot tell: refused
     const Verification tool = Verify(toolPath, nullptr);
     if (tool.status == TRUST_E_NOSIGNATURE && tool.signer.empty()) {

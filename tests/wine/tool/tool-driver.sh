@@ -46,7 +46,18 @@ hr_new_folder() {  # name -> prints the Unix path
   printf '%s\n' "$dir"
 }
 
-hr_winpath() { hr_winepath -w "$1"; }
+# A Wine start can fail while the previous program's wineserver is still
+# ending (it lingers a few seconds after its last client): an empty name
+# is asked again rather than handed on.
+hr_winpath() {
+  local out try
+  for try in 1 2 3; do
+    out="$(hr_winepath -w "$1")"
+    [ -z "$out" ] || { printf '%s\n' "$out"; return 0; }
+    sleep 1
+  done
+  hr_fail "winepath cannot name $1"
+}
 
 # The tool, the stand-in companion library and its answers (Key=Value
 # arguments for the ini's [Feedback] section; none gives the defaults: the
@@ -86,7 +97,13 @@ hr_standins_sync() {
       value=${value//\\/\\\\}
       printf '"%s"="%s"\r\n' "$name" "${value//\"/\\\"}"
     done <<<"$wanted"; } > "$reg"
-  hr_wine regedit /S "$(hr_winpath "$reg")" >/dev/null 2>&1 || hr_fail "cannot write the stand-ins' settings"
+  local try regpath
+  regpath="$(hr_winpath "$reg")"
+  for try in 1 2 3; do
+    hr_wine regedit /S "$regpath" >/dev/null 2>&1 && break
+    [ "$try" = 3 ] && hr_fail "cannot write the stand-ins' settings"
+    sleep 1
+  done
   rm -f "$reg"
 }
 
