@@ -32,17 +32,26 @@ hr_winepath() { hr_wine winepath "$@" 2>/dev/null | tr -d '\r'; }
 # commands (HKCU\Software\HubrelayStandins).
 hr_sc() { STANDIN_NO_REGISTRY=1 hr_wine sc "$@" 2>/dev/null | iconv -f GBK -t UTF-8 | tr -d '\r' || true; }
 # Forgets the stand-ins' settings an earlier test left for the tool's
-# commands.
-# (A start can fail while the last wineserver is still ending: tried again.
-# A key that is not there is no failure.)
-hr_standins_clear() {
-  local try
+# commands. Only when a script's sync left some (the marker file says so),
+# or with "always": each Wine start costs, and one can fail while the last
+# wineserver is still ending, so none is made for nothing; one that fails
+# is tried again.
+hr_standins_marker() { echo "${WINEPREFIX:?}/hr-standins.set"; }
+hr_standins_clear() {  # [always]
+  local try key='HKCU\Software\HubrelayStandins'
+  if [ "${1:-}" = always ] && [ ! -e "$(hr_standins_marker)" ]; then
+    # Most often there is nothing: one look.
+    hr_wine reg query "$key" >/dev/null 2>&1 || return 0
+  fi
+  [ "${1:-}" = always ] || [ -e "$(hr_standins_marker)" ] || return 0
   for try in 1 2 3; do
-    hr_wine reg query 'HKCU\Software\HubrelayStandins' >/dev/null 2>&1 || return 0
-    hr_wine reg delete 'HKCU\Software\HubrelayStandins' /f >/dev/null 2>&1 && return 0
+    if hr_wine reg delete "$key" /f >/dev/null 2>&1 || ! hr_wine reg query "$key" >/dev/null 2>&1; then
+      rm -f "$(hr_standins_marker)"
+      return 0
+    fi
     sleep 1
   done
-  echo "wine-env: cannot clear HKCU\Software\HubrelayStandins" >&2
+  echo "wine-env: cannot clear $key" >&2
 }
 
 # Both loaders must be there: a prefix without the 32-bit one cannot run

@@ -7,6 +7,6 @@ root="$(cd "$(dirname "$0")/../.." && pwd)"
 export WINEPREFIX="${WINEPREFIX:-$root/build/wineprefix}"
 . "$root/scripts/wine-env.sh"
 exe="$1"; shift
-hr_standins_clear
+hr_standins_clear always
 cd "$(dirname "$exe")"
 exec "$HR_WINE64" "$exe" "$@"

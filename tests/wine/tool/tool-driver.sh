@@ -89,6 +89,8 @@ hr_journal() { cat "$1/$HR_LIBRARY_JOURNAL" 2>/dev/null; }
 hr_standins_sync() {
   local wanted name value reg
   wanted="$(env | grep '^STANDIN_' | sort || true)"
+  # Nothing wanted: only what an earlier start left goes.
+  [ -n "$wanted" ] || { hr_standins_clear; return 0; }
   reg="$(mktemp "${TMPDIR:-/tmp}/hr-standins.XXXXXX.reg")"
   { printf 'REGEDIT4\r\n\r\n[-HKEY_CURRENT_USER\\Software\\HubrelayStandins]\r\n\r\n'
     printf '[HKEY_CURRENT_USER\\Software\\HubrelayStandins]\r\n'
@@ -105,6 +107,7 @@ hr_standins_sync() {
     sleep 1
   done
   rm -f "$reg"
+  : > "$(hr_standins_marker)"
 }
 
 hr_start_tool() {  # dir
