@@ -221,6 +221,11 @@ void RunRemoval(quiet::RunRecord& record, RunJournal& journal) {
     library.Unload();
 }
 
+// What a run says, with no log to say it in, of a /log it cannot have.
+std::wstring LogRefusal(const LaunchRequest& request, DWORD error) {
+    return L"log: cannot write " + request.commandLine.logPath + L" safely, error " + std::to_wstring(error);
+}
+
 std::wstring JoinArguments(int argc, wchar_t** argv) {
     std::wstring joined;
     for (int i = 1; i < argc; ++i) {
@@ -298,8 +303,7 @@ int RunCheck(const LaunchRequest& request) {
     if (request.commandLine.hasLog) {
         const DWORD error = request.logPath.empty() ? ERROR_BAD_PATHNAME : log.Open(request.logPath);
         if (error != 0) {
-            WriteStandardOutput(Utf8(L"log: cannot write " + request.commandLine.logPath + L" safely, error " +
-                                     std::to_wstring(error)) + "\r\n");
+            WriteStandardOutput(Utf8(LogRefusal(request, error)) + "\r\n");
             return answer(quiet::CheckOutcome::Unknown);
         }
     }
@@ -350,8 +354,7 @@ int RunWithoutWindows(const LaunchRequest& request) {
     if (request.commandLine.hasLog) {
         const DWORD error = request.logPath.empty() ? ERROR_BAD_PATHNAME : log.Open(request.logPath);
         if (error != 0) {
-            record.steps.push_back(L"log: cannot write " + request.commandLine.logPath + L" safely, error " +
-                                   std::to_wstring(error));
+            record.steps.push_back(LogRefusal(request, error));
             record.outcome = quiet::Outcome::LogFailed;
             WriteStandardOutput(Utf8(record.steps.back()) + "\r\n" + Utf8(quiet::ResultLine(record.outcome)) +
                                 "\r\n");

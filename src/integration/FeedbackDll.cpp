@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "framework/StartupTrace.h"
+#include "log/EventLog.h"
 
 const wchar_t kFeedbackToolId[] = L"10151";
 const wchar_t kFeedbackToolVersion[] = L"1.2.24.1010";
@@ -38,17 +39,9 @@ void CFeedbackDll::ClearExports() {
 
 std::wstring CFeedbackDll::ExecutablePath(unsigned firstBuffer) {
     // A cut-off executable path would name some other folder, and an elevated
-    // tool must not load a library from there: grow the buffer until the path
-    // fits, and give up rather than guess.
-    std::vector<wchar_t> buffer(firstBuffer > 0 ? firstBuffer : 1);
-    for (;;) {
-        const DWORD size = static_cast<DWORD>(buffer.size());
-        const DWORD n = GetModuleFileNameW(nullptr, buffer.data(), size);
-        if (n == 0) return std::wstring();
-        if (n < size) return std::wstring(buffer.data(), n);
-        if (size >= 32768) return std::wstring();
-        buffer.resize(size * 2);
-    }
+    // tool must not load a library from there: the whole path, or nothing.
+    std::wstring path;
+    return hrlog::ExecutablePath(&path, firstBuffer > 0 ? firstBuffer : 1) ? path : std::wstring();
 }
 
 std::wstring CFeedbackDll::LibraryPath(unsigned firstBuffer) {
